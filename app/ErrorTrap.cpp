@@ -1,0 +1,46 @@
+#include "ErrorTrap.h"
+
+#include "Failure.h"
+#include "Globals.h"
+#include "platform/MessageBox.h"
+
+#include <exception>
+
+ErrorTrap::ErrorTrap(QString location, MessageBoxService &msgBox)
+    : m_location(std::move(location))
+    , m_msgBox(msgBox)
+{
+}
+
+void ErrorTrap::step(int number, const std::function<void()> &statement)
+{
+    m_stepNumber = number;
+    try {
+        statement();
+    } catch (const std::exception &e) {
+        report(QString::fromUtf8(e.what()));
+    }
+}
+
+bool ErrorTrap::test(int number, const std::function<bool()> &condition)
+{
+    m_stepNumber = number;
+    try {
+        return condition();
+    } catch (const std::exception &e) {
+        report(QString::fromUtf8(e.what()));
+        return true;
+    }
+}
+
+QString ErrorTrap::errorText(const QString &description, const QString &location, int step)
+{
+    return description + QStringLiteral("\r\n") + location + QStringLiteral("at line ") + QString::number(step)
+        + QStringLiteral("\r\rPlease email screenshot of this message to ") + Globals::SupportEmail;
+}
+
+void ErrorTrap::report(const QString &description)
+{
+    m_msgBox.MsgBox(errorText(description, m_location, m_stepNumber), vbExclamation,
+                    QStringLiteral("Application Error"));
+}

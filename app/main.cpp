@@ -1,0 +1,24 @@
+#include "platform/DisplayProbe.h"
+#include "platform/LinuxPlatform.h"
+#include "ui/Form1.h"
+
+#include <QApplication>
+
+#include <cstdio>
+
+int main(int argc, char *argv[])
+{
+    if (const QString reason = DisplayProbe::unavailableReason(); !reason.isEmpty()) {
+        std::fprintf(stderr, "ramtidy: %s\n", qPrintable(reason));
+        return 1;
+    }
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("ramtidy"));
+    QApplication::setOrganizationName(QStringLiteral("Corvane"));
+
+    LinuxPlatform linuxPlatform;
+    Form1 form(linuxPlatform.services());
+    form.Form_Load();
+    form.show();
+    return app.exec();
+}

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QString>
+
+#include <array>
+
+// The free operation, the history log and the interval table.
+namespace IntervalSave {
+
+struct Interval {
+    QString text;
+    int seconds;
+};
+
+// The rows of the interval list, in list order (row 1 first).
+inline const std::array<Interval, 11> Intervals = {{
+    {QStringLiteral("Free every 5 minutes"), 300},
+    {QStringLiteral("Free every 10 minutes"), 600},
+    {QStringLiteral("Free every 15 minutes"), 900},
+    {QStringLiteral("Free every 20 minutes"), 1200},
+    {QStringLiteral("Free every 30 minutes"), 1800},
+    {QStringLiteral("Free every 1 hour"), 3600},
+    {QStringLiteral("Free every 2 hours"), 7200},
+    {QStringLiteral("Free every 4 hours"), 14400},
+    {QStringLiteral("Free every 8 hours"), 28800},
+    {QStringLiteral("Free every 16 hours"), 57600},
+    {QStringLiteral("Free every 24 hours"), 86400},
+}};
+
+} // namespace IntervalSave

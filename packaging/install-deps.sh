@@ -1,0 +1,27 @@
+#!/usr/bin/env bash
+# Installs the Debian packages needed to build, run and test Ramtidy; only what is missing.
+set -euo pipefail
+
+packages=(
+  # build
+  cmake ninja-build g++ make pkg-config qt6-base-dev qt6-base-dev-tools libxcb1-dev
+  libgtest-dev libbenchmark-dev
+  # run: Arial is mapped onto the metric-compatible Liberation fonts
+  fonts-liberation2 xdg-utils
+  # end-to-end tests and the virtual display of `make run`
+  xvfb xauth openbox trayer xdotool xclip x11-utils x11-apps imagemagick python3 procps
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  status=$(dpkg-query -W -f='${Status}' "$p" 2>/dev/null || true)
+  [[ "$status" == "install ok installed" ]] || missing+=("$p")
+done
+[[ ${#missing[@]} -eq 0 ]] && exit 0
+
+echo "Installing: ${missing[*]}"
+sudo=()
+[[ $(id -u) -eq 0 ]] || sudo=(sudo)
+export DEBIAN_FRONTEND=noninteractive
+"${sudo[@]}" apt-get update -qq
+"${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"

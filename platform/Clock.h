@@ -1,0 +1,9 @@
+#pragma once
+
+#include <QDateTime>
+
+class ClockService {
+public:
+    virtual ~ClockService() = default;
+    virtual QDateTime now() const = 0;
+};

@@ -1,0 +1,19 @@
+#pragma once
+
+#include "DesktopShell.h"
+#include "Platform.h"
+#include "ProcMemoryStatus.h"
+#include "QtMessageBox.h"
+#include "SystemClock.h"
+
+// The real services of a Linux desktop.
+class LinuxPlatform {
+public:
+    Platform services() { return {m_memory, m_msgBox, m_shell, m_clock}; }
+
+private:
+    ProcMemoryStatus m_memory;
+    QtMessageBox m_msgBox;
+    DesktopShell m_shell;
+    SystemClock m_clock;
+};

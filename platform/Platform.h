@@ -1,0 +1,14 @@
+#pragma once
+
+class ClockService;
+class MemoryStatusService;
+class MessageBoxService;
+class ShellService;
+
+// The operating-system services the program's logic reaches, chosen once at start.
+struct Platform {
+    MemoryStatusService &memory;
+    MessageBoxService &msgBox;
+    ShellService &shell;
+    ClockService &clock;
+};

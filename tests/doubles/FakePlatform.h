@@ -1,0 +1,17 @@
+#pragma once
+
+#include "FakeClock.h"
+#include "FakeMemoryStatus.h"
+#include "FakeMessageBox.h"
+#include "FakeShell.h"
+#include "platform/Platform.h"
+
+// A full set of test doubles.
+struct FakePlatform {
+    FakeMemoryStatus memory;
+    FakeMessageBox msgBox;
+    FakeShell shell;
+    FakeClock clock;
+
+    Platform services() { return {memory, msgBox, shell, clock}; }
+};

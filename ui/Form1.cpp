@@ -1,0 +1,277 @@
+#include "Form1.h"
+
+#include "app/ErrorTrap.h"
+#include "app/Globals.h"
+#include "app/Main.h"
+#include "memory/IntervalSave.h"
+#include "memory/mMemory.h"
+#include "platform/MessageBox.h"
+#include "ui/ProgramIcon.h"
+
+#include <QCheckBox>
+#include <QEvent>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QScreen>
+#include <QTreeWidget>
+
+namespace {
+
+// Layout is kept in the window's design units: 15 twips make one logical pixel.
+int tw(int twips)
+{
+    return qRound(twips / 15.0);
+}
+
+QRect twipRect(int left, int top, int width, int height)
+{
+    return {tw(left), tw(top), tw(width), tw(height)};
+}
+
+QFont arial(qreal points, bool bold)
+{
+    QFont font(QStringLiteral("Arial"));
+    font.setPointSizeF(points);
+    font.setBold(bold);
+    return font;
+}
+
+const char *const HoverProperty = "ramtidyHoverPointer";
+
+// A move over a control is that control's alone: the frame or window beneath must
+// not take it for a move over its own background.
+void keepPointer(QWidget *widget)
+{
+    widget->setAttribute(Qt::WA_NoMousePropagation);
+}
+
+void setHoverPointer(QWidget *widget, Form1::MousePointer shape, QObject *filter)
+{
+    widget->setMouseTracking(true);
+    widget->setProperty(HoverProperty, int(shape));
+    widget->installEventFilter(filter);
+}
+
+} // namespace
+
+Form1::Form1(Platform platform, QWidget *parent)
+    : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+                          | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint)
+    , m_platform(platform)
+{
+    setObjectName(QStringLiteral("Form1"));
+    setFont(arial(9, false));
+    QPalette white = palette();
+    white.setColor(QPalette::Window, Qt::white);
+    setPalette(white);
+    setAutoFillBackground(true);
+    setFixedSize(tw(8040), tw(5985));
+    createControls();
+    setTabOrder();
+
+    if (const QScreen *screen = this->screen())
+        move(screen->availableGeometry().center() - rect().center());
+
+    m_timer1.setObjectName(QStringLiteral("Timer1"));
+    m_timer1.setTimerType(Qt::PreciseTimer);
+
+    m_timer2.setObjectName(QStringLiteral("Timer2"));
+    m_timer2.setTimerType(Qt::CoarseTimer);
+    m_timer2.setInterval(400);
+    connect(&m_timer2, &QTimer::timeout, this, &Form1::Timer2_Timer);
+    m_timer2.start();
+}
+
+void Form1::createControls()
+{
+    const QFont labelFont = arial(9, true);
+    const QFont buttonFont = arial(11.25, true);
+
+    auto frame = [&](const char *name, const QString &caption, QRect geometry) {
+        auto *box = new QGroupBox(caption, this);
+        box->setObjectName(QLatin1String(name));
+        box->setFont(labelFont);
+        box->setGeometry(geometry);
+        box->setAccessibleName(caption);
+        setHoverPointer(box, vbDefault, this);
+        return box;
+    };
+    auto label = [&](const char *name, const QString &caption, QRect geometry) {
+        auto *lbl = new QLabel(caption, m_frame1);
+        lbl->setObjectName(QLatin1String(name));
+        lbl->setFont(labelFont);
+        lbl->setGeometry(geometry);
+        lbl->adjustSize();
+        keepPointer(lbl);
+        return lbl;
+    };
+    auto checkBox = [&](const char *name, const QString &caption, QRect geometry) {
+        auto *box = new QCheckBox(caption, m_frame3);
+        box->setObjectName(QLatin1String(name));
+        box->setFont(labelFont);
+        box->setGeometry(geometry);
+        box->setAccessibleName(caption);
+        keepPointer(box);
+        return box;
+    };
+    auto button = [&](const char *name, const QString &caption, int left, int top) {
+        auto *push = new QPushButton(caption, this);
+        push->setObjectName(QLatin1String(name));
+        push->setFont(buttonFont);
+        push->setGeometry(twipRect(left, top, 3840, 405));
+        push->setAccessibleName(caption);
+        push->setAutoDefault(false);
+        keepPointer(push);
+        setHoverPointer(push, vbCustom, this);
+        QPalette pal = push->palette();
+        pal.setColor(QPalette::Button, Qt::white);
+        push->setPalette(pal);
+        return push;
+    };
+
+    m_frame2 = frame("Frame2", QStringLiteral("Next free will occur in"), twipRect(120, 120, 7800, 850));
+    m_progressBar1 = new QProgressBar(m_frame2);
+    m_progressBar1->setObjectName(QStringLiteral("ProgressBar1"));
+    m_progressBar1->setFont(labelFont);
+    m_progressBar1->setGeometry(twipRect(240, 285, 7320, 405));
+    m_progressBar1->setRange(0, 100);
+    m_progressBar1->setValue(0);
+    m_progressBar1->setTextVisible(true);
+    m_progressBar1->setFormat(QStringLiteral("Progress Bar"));
+    m_progressBar1->setAlignment(Qt::AlignCenter);
+    m_progressBar1->setAccessibleName(QStringLiteral("Progress Bar"));
+    keepPointer(m_progressBar1);
+    QPalette barPalette = m_progressBar1->palette();
+    barPalette.setColor(QPalette::Base, Qt::white);
+    m_progressBar1->setPalette(barPalette);
+
+    m_frame1 = frame("Frame1", QStringLiteral("RAM Information"), twipRect(120, 1060, 7800, 700));
+    m_lblTotalRAM = label("lblTotalRAM", QStringLiteral("Total Ram:"), twipRect(240, 300, 900, 225));
+    m_lblFreeRAM = label("lblFreeRAM", QStringLiteral("Free Ram:"), twipRect(2655, 300, 855, 225));
+    m_lblUsedRAM = label("lblUsedRAM", QStringLiteral("Used Ram:"), twipRect(5040, 300, 915, 225));
+
+    m_listView1 = new QTreeWidget(this);
+    m_listView1->setObjectName(QStringLiteral("ListView1"));
+    m_listView1->setFont(arial(9, false));
+    m_listView1->setGeometry(twipRect(120, 1900, 7800, 1635));
+    m_listView1->setColumnCount(1);
+    m_listView1->setHeaderLabels({QString()});
+    m_listView1->setRootIsDecorated(false);
+    m_listView1->setUniformRowHeights(true);
+    m_listView1->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_listView1->setAccessibleName(QStringLiteral("Intervals"));
+    m_listView1->header()->setSectionsMovable(false);
+    m_listView1->header()->setStretchLastSection(false);
+    setHoverPointer(m_listView1, vbDefault, this);
+    setHoverPointer(m_listView1->viewport(), vbDefault, this);
+    setHoverPointer(m_listView1->header(), vbDefault, this);
+
+    m_frame3 = frame("Frame3", QStringLiteral("Startup Option"), twipRect(120, 3600, 7800, 700));
+    m_check4 = checkBox("Check4", QStringLiteral("Load this software on Windows startup"), twipRect(240, 300, 3690, 255));
+    m_check8 = checkBox("Check8", QStringLiteral("Minimized to system tray"), twipRect(4305, 300, 2580, 255));
+    m_check8->hide();
+
+    m_pushButton5 = button("PushButton5", QStringLiteral("Turn On Auto Free"), 120, 4440);
+    m_pushButton6 = button("PushButton6", QStringLiteral("Free Memory Now (Test)"), 4080, 4440);
+    m_pushButton1 = button("PushButton1", QStringLiteral("View History Log"), 120, 4950);
+    m_pushButton2 = button("PushButton2", QStringLiteral("Copy History To Clipboard"), 4080, 4950);
+    m_pushButton11 = button("PushButton11", QStringLiteral("Help"), 120, 5460);
+    m_pushButton12 = button("PushButton12", QStringLiteral("Clear History Log"), 4080, 5460);
+
+    setMouseTracking(true);
+    setProperty(HoverProperty, int(vbDefault));
+    installEventFilter(this);
+
+    connect(m_pushButton11, &QPushButton::clicked, this, &Form1::PushButton11_Click);
+}
+
+void Form1::setTabOrder()
+{
+    // The design's tab indexes, restricted to the controls that take the focus.
+    const QList<QWidget *> order = {m_listView1, m_pushButton5, m_pushButton6, m_pushButton1, m_pushButton2,
+                                    m_check8,    m_check4,      m_pushButton11, m_pushButton12};
+    for (qsizetype i = 1; i < order.size(); ++i)
+        QWidget::setTabOrder(order[i - 1], order[i]);
+    m_progressBar1->setFocusPolicy(Qt::NoFocus);
+}
+
+void Form1::Form_Load()
+{
+    ErrorTrap trap(QStringLiteral("in Memvane2021/08/31.Form1.Form_Load "), m_platform.msgBox);
+    trap.step(104, [&] { m_isLoading = true; });
+    trap.step(106, [&] { setWindowTitle(Globals::ProductName); });
+    trap.step(106, [&] { setWindowIcon(ProgramIcon::application()); });
+    trap.step(106, [&] { Globals::AppTitle = Main::MakeAppTitle(Globals::ProductName); });
+    trap.step(130, [&] {
+        m_listView1->setHeaderLabels({QStringLiteral("How often would you like to free memory?")});
+    });
+    trap.step(132, [&] { m_listView1->setColumnWidth(0, tw(6400)); });
+    int step = 134;
+    for (const IntervalSave::Interval &row : IntervalSave::Intervals) {
+        trap.step(step, [&] { new QTreeWidgetItem(m_listView1, {row.text}); });
+        step += 2;
+    }
+    trap.step(194, [&] { m_isLoading = false; });
+}
+
+void Form1::Timer2_Timer()
+{
+    m_lblTotalRAM->setText(QStringLiteral("Total RAM: ") + mMemory::TotalRAM(m_platform.memory));
+    m_lblFreeRAM->setText(QStringLiteral("Free RAM: ") + mMemory::FreeRAM(m_platform.memory));
+    m_lblUsedRAM->setText(QStringLiteral("Used RAM: ") + mMemory::UsedRAM(m_platform.memory));
+    m_lblTotalRAM->adjustSize();
+    m_lblFreeRAM->adjustSize();
+    m_lblUsedRAM->adjustSize();
+}
+
+void Form1::PushButton11_Click()
+{
+    ErrorTrap trap(QStringLiteral("in Memvane2021/08/31.Form1.PushButton11_Click "), m_platform.msgBox);
+    trap.step(100, [&] {
+        m_platform.msgBox.MsgBox(QStringLiteral("Questions? Please contact Team Corvane at ") + Globals::ContactPageUrl,
+                                 vbOKOnly, Globals::AppTitle);
+    });
+}
+
+void Form1::setMousePointer(MousePointer pointer)
+{
+    m_mousePointer = pointer;
+    switch (pointer) {
+    case vbHourglass:
+        setCursor(Qt::WaitCursor);
+        break;
+    case vbCustom:
+        setCursor(m_mouseIcon);
+        break;
+    case vbDefault:
+        unsetCursor();
+        break;
+    }
+}
+
+void Form1::setMouseIcon(const QCursor &cursor)
+{
+    m_mouseIcon = cursor;
+    if (m_mousePointer == vbCustom)
+        setCursor(m_mouseIcon);
+}
+
+void Form1::hoverOver(MousePointer shape)
+{
+    // The hourglass belongs to a running free; hovering never replaces it.
+    if (m_mousePointer != vbHourglass && m_mousePointer != shape)
+        setMousePointer(shape);
+}
+
+bool Form1::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::MouseMove) {
+        const QVariant shape = watched->property(HoverProperty);
+        if (shape.isValid())
+            hoverOver(static_cast<MousePointer>(shape.toInt()));
+    }
+    return QWidget::eventFilter(watched, event);
+}

@@ -1,0 +1,68 @@
+#pragma once
+
+#include "platform/Platform.h"
+
+#include <QCursor>
+#include <QTimer>
+#include <QWidget>
+
+class QCheckBox;
+class QGroupBox;
+class QLabel;
+class QProgressBar;
+class QPushButton;
+class QTreeWidget;
+
+// The main window.
+class Form1 : public QWidget {
+    Q_OBJECT
+
+public:
+    // Mouse-pointer shapes of the window.
+    enum MousePointer { vbDefault = 0, vbHourglass = 11, vbCustom = 99 };
+
+    explicit Form1(Platform platform, QWidget *parent = nullptr);
+
+    // Start-up: runs once, after construction and before the window is first shown.
+    void Form_Load();
+
+    // Timer2: refreshes the RAM panel.
+    void Timer2_Timer();
+    void PushButton11_Click();
+
+    MousePointer mousePointer() const { return m_mousePointer; }
+    void setMousePointer(MousePointer pointer);
+    void setMouseIcon(const QCursor &cursor);
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void createControls();
+    void setTabOrder();
+    void hoverOver(MousePointer shape);
+
+    Platform m_platform;
+    MousePointer m_mousePointer = vbDefault;
+    QCursor m_mouseIcon{Qt::PointingHandCursor};
+    bool m_isLoading = false;
+
+    QGroupBox *m_frame1 = nullptr;
+    QGroupBox *m_frame2 = nullptr;
+    QGroupBox *m_frame3 = nullptr;
+    QProgressBar *m_progressBar1 = nullptr;
+    QLabel *m_lblTotalRAM = nullptr;
+    QLabel *m_lblFreeRAM = nullptr;
+    QLabel *m_lblUsedRAM = nullptr;
+    QTreeWidget *m_listView1 = nullptr;
+    QCheckBox *m_check4 = nullptr;
+    QCheckBox *m_check8 = nullptr;
+    QPushButton *m_pushButton5 = nullptr;
+    QPushButton *m_pushButton6 = nullptr;
+    QPushButton *m_pushButton1 = nullptr;
+    QPushButton *m_pushButton2 = nullptr;
+    QPushButton *m_pushButton11 = nullptr;
+    QPushButton *m_pushButton12 = nullptr;
+    QTimer m_timer1{this};
+    QTimer m_timer2{this};
+};
