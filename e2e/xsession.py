@@ -1,0 +1,170 @@
+#!/usr/bin/env python3
+"""A private X desktop for end-to-end runs: Xvfb, a window manager and an XEmbed tray host.
+
+Every process it starts is stopped again by PID, each within a bounded time.
+"""
+import ctypes
+import ctypes.util
+import os
+import shutil
+import signal
+import subprocess
+import tempfile
+import time
+
+
+class SessionError(RuntimeError):
+    pass
+
+
+def wait_until(predicate, timeout, what):
+    deadline = time.monotonic() + timeout
+    while time.monotonic() < deadline:
+        if predicate():
+            return
+        time.sleep(0.05)
+    raise SessionError(f"timed out after {timeout} s waiting for {what}")
+
+
+def free_display():
+    for n in range(90, 190):
+        if not os.path.exists(f"/tmp/.X11-unix/X{n}") and not os.path.exists(f"/tmp/.X{n}-lock"):
+            return f":{n}"
+    raise SessionError("no free X display number between :90 and :189")
+
+
+def tray_owner(display):
+    """The window owning the system-tray selection of screen 0, or 0."""
+    x11 = ctypes.cdll.LoadLibrary(ctypes.util.find_library("X11") or "libX11.so.6")
+    x11.XOpenDisplay.restype = ctypes.c_void_p
+    x11.XOpenDisplay.argtypes = [ctypes.c_char_p]
+    x11.XInternAtom.restype = ctypes.c_ulong
+    x11.XInternAtom.argtypes = [ctypes.c_void_p, ctypes.c_char_p, ctypes.c_int]
+    x11.XGetSelectionOwner.restype = ctypes.c_ulong
+    x11.XGetSelectionOwner.argtypes = [ctypes.c_void_p, ctypes.c_ulong]
+    x11.XCloseDisplay.argtypes = [ctypes.c_void_p]
+    handle = x11.XOpenDisplay(display.encode())
+    if not handle:
+        return 0
+    try:
+        return x11.XGetSelectionOwner(handle, x11.XInternAtom(handle, b"_NET_SYSTEM_TRAY_S0", 0))
+    finally:
+        x11.XCloseDisplay(handle)
+
+
+class XSession:
+    def __init__(self, tray=True, window_manager=True, detach=False):
+        self.tray = tray
+        self.window_manager = window_manager
+        self.detach = detach  # leave the processes running after this script ends
+        self.processes = []  # (name, Popen), in start order
+        self.scratch = tempfile.mkdtemp(prefix="ramtidy-e2e-")
+        self.display = free_display()
+        self.home = os.path.join(self.scratch, "home")
+        os.makedirs(self.home)
+        runtime = os.path.join(self.scratch, "runtime")
+        os.makedirs(runtime, mode=0o700)
+        self.env = dict(os.environ)
+        for name in ("DBUS_SESSION_BUS_ADDRESS", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM", "TEMP",
+                     "XDG_CONFIG_HOME", "XDG_STATE_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME"):
+            self.env.pop(name, None)
+        self.env.update(DISPLAY=self.display, HOME=self.home, XDG_RUNTIME_DIR=runtime)
+
+    # -- lifetime ---------------------------------------------------------
+
+    def __enter__(self):
+        try:
+            self.start()
+        except BaseException:
+            self.stop()
+            raise
+        return self
+
+    def __exit__(self, *exc):
+        self.stop()
+
+    def spawn(self, name, argv, env=None, **kwargs):
+        log = open(os.path.join(self.scratch, f"{name}.log"), "wb")
+        process = subprocess.Popen(argv, env=env or self.env, stdin=subprocess.DEVNULL, stdout=log,
+                                   stderr=subprocess.STDOUT, start_new_session=self.detach, **kwargs)
+        self.processes.append((name, process))
+        return process
+
+    def _quiet(self, argv):
+        return subprocess.run(argv, env=self.env, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL,
+                              timeout=10, text=True)
+
+    def start(self):
+        self.spawn("xvfb", ["Xvfb", self.display, "-screen", "0", "1280x800x24", "-nolisten", "tcp", "-noreset"])
+        wait_until(lambda: self._quiet(["xdpyinfo"]).returncode == 0, 20, "Xvfb")
+        if self.window_manager:
+            self.spawn("openbox", ["openbox", "--sm-disable"])
+            wait_until(lambda: "window id" in self._quiet(["xprop", "-root", "_NET_SUPPORTING_WM_CHECK"]).stdout,
+                       20, "the window manager")
+        if self.tray:
+            self.spawn("trayer", ["trayer", "--edge", "bottom", "--align", "right", "--widthtype", "request",
+                                  "--height", "24", "--SetDockType", "true", "--SetPartialStrut", "true",
+                                  "--transparent", "false"])
+            wait_until(lambda: tray_owner(self.display) != 0, 20, "the tray host")
+
+    def stop(self):
+        """Stops everything started here, newest first."""
+        for name, process in reversed(self.processes):
+            self.stop_process(process)
+        self.processes.clear()
+        shutil.rmtree(self.scratch, ignore_errors=True)
+
+    @staticmethod
+    def stop_process(process, timeout=5):
+        if process.poll() is not None:
+            return
+        process.send_signal(signal.SIGTERM)
+        try:
+            process.wait(timeout)
+        except subprocess.TimeoutExpired:
+            process.kill()
+            process.wait(timeout)
+
+    # -- the program --------------------------------------------------------
+
+    def start_app(self, binary, extra_env=None):
+        env = dict(self.env)
+        env.update(extra_env or {})
+        return self.spawn("ramtidy", [binary], env=env)
+
+    def app_log(self):
+        with open(os.path.join(self.scratch, "ramtidy.log"), "rb") as log:
+            return log.read().decode(errors="replace")
+
+    def find_window(self, name="^Ramtidy$", timeout=20):
+        found = []
+
+        def visible():
+            result = self._quiet(["xdotool", "search", "--onlyvisible", "--name", name])
+            found[:] = result.stdout.split()
+            return bool(found)
+
+        wait_until(visible, timeout, f"a visible window named {name}")
+        return found[0]
+
+    def xdotool(self, *args):
+        result = self._quiet(["xdotool", *args])
+        if result.returncode != 0:
+            raise SessionError(f"xdotool {' '.join(args)} failed")
+        return result.stdout
+
+    def window_info(self, wid):
+        """xwininfo's fields of a window, e.g. {'Width': '536', 'Map State': 'IsViewable'}."""
+        out = self._quiet(["xwininfo", "-id", str(wid)]).stdout
+        info = {}
+        for line in out.splitlines():
+            key, sep, value = line.strip().partition(":")
+            if sep:
+                info[key.strip()] = value.strip()
+        return info
+
+    def screenshot(self, path):
+        os.makedirs(os.path.dirname(os.path.abspath(path)), exist_ok=True)
+        subprocess.run(["import", "-window", "root", path], env=self.env, check=True, timeout=20,
+                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        return path
