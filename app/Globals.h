@@ -14,4 +14,7 @@ inline const QString ContactPageUrl = QStringLiteral("https://corvane.example/co
 // Title of every message box that has none of its own; set once at start-up.
 inline QString AppTitle = ProductName;
 
+// Full path of the history log; set once, as the last step of start-up.
+inline QString HistoryLogPath;
+
 } // namespace Globals

@@ -1,8 +1,13 @@
 #pragma once
 
+#include "platform/Platform.h"
+
+#include <QProcessEnvironment>
 #include <QString>
 
 #include <array>
+
+class QTreeWidget;
 
 // The free operation, the history log and the interval table.
 namespace IntervalSave {
@@ -26,5 +31,19 @@ inline const std::array<Interval, 11> Intervals = {{
     {QStringLiteral("Free every 16 hours"), 57600},
     {QStringLiteral("Free every 24 hours"), 86400},
 }};
+
+// Seconds of the list's selected row, found by its text; 0 when nothing matches.
+int IntervalSeconds(const QTreeWidget &list);
+
+// Where the history log lives: in $TEMP when it is set, else in the per-user state
+// folder (created, private to the user).
+QString HistoryLogPathFor(const QProcessEnvironment &environment);
+
+// Appends one line and CR LF to the log. Throws Failure when the line cannot be
+// written, or when the path is a link or a file of another user.
+void AppendHistoryLine(const QString &path, const QString &line);
+
+// One free: one memory-status query and one history line.
+void FreeMemoryNow(Platform platform);
 
 } // namespace IntervalSave

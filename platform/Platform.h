@@ -1,8 +1,10 @@
 #pragma once
 
+class ClipboardService;
 class ClockService;
 class MemoryStatusService;
 class MessageBoxService;
+class SettingsStore;
 class ShellService;
 
 // The operating-system services the program's logic reaches, chosen once at start.
@@ -11,4 +13,6 @@ struct Platform {
     MessageBoxService &msgBox;
     ShellService &shell;
     ClockService &clock;
+    SettingsStore &settings;
+    ClipboardService &clipboard;
 };

@@ -2,11 +2,9 @@
 
 #include "app/ErrorTrap.h"
 #include "app/Globals.h"
-#include "app/Main.h"
-#include "memory/IntervalSave.h"
 #include "memory/mMemory.h"
 #include "platform/MessageBox.h"
-#include "ui/ProgramIcon.h"
+#include "ui/Twips.h"
 
 #include <QCheckBox>
 #include <QEvent>
@@ -19,12 +17,6 @@
 #include <QTreeWidget>
 
 namespace {
-
-// Layout is kept in the window's design units: 15 twips make one logical pixel.
-int tw(int twips)
-{
-    return qRound(twips / 15.0);
-}
 
 QRect twipRect(int left, int top, int width, int height)
 {
@@ -185,7 +177,29 @@ void Form1::createControls()
     setProperty(HoverProperty, int(vbDefault));
     installEventFilter(this);
 
+    connectHandlers();
+}
+
+void Form1::connectHandlers()
+{
+    connect(m_pushButton5, &QPushButton::clicked, this, &Form1::PushButton5_Click);
+    connect(m_pushButton6, &QPushButton::clicked, this, &Form1::PushButton6_Click);
+    connect(m_pushButton1, &QPushButton::clicked, this, &Form1::PushButton1_Click);
+    connect(m_pushButton2, &QPushButton::clicked, this, &Form1::PushButton2_Click);
     connect(m_pushButton11, &QPushButton::clicked, this, &Form1::PushButton11_Click);
+    connect(m_pushButton12, &QPushButton::clicked, this, &Form1::PushButton12_Click);
+    connect(&m_timer1, &QTimer::timeout, this, &Form1::Timer1_Timer);
+
+    // A choice in the list counts as a click whether made with the mouse or the
+    // keyboard; a click on the row already chosen counts too.
+    connect(m_listView1, &QTreeWidget::itemSelectionChanged, this, [this] {
+        m_listPressPending = false;
+        ListView1_Click();
+    });
+    connect(m_listView1, &QTreeWidget::itemClicked, this, [this] {
+        if (std::exchange(m_listPressPending, false))
+            ListView1_Click();
+    });
 }
 
 void Form1::setTabOrder()
@@ -196,25 +210,6 @@ void Form1::setTabOrder()
     for (qsizetype i = 1; i < order.size(); ++i)
         QWidget::setTabOrder(order[i - 1], order[i]);
     m_progressBar1->setFocusPolicy(Qt::NoFocus);
-}
-
-void Form1::Form_Load()
-{
-    ErrorTrap trap(QStringLiteral("in Memvane2021/08/31.Form1.Form_Load "), m_platform.msgBox);
-    trap.step(104, [&] { m_isLoading = true; });
-    trap.step(106, [&] { setWindowTitle(Globals::ProductName); });
-    trap.step(106, [&] { setWindowIcon(ProgramIcon::application()); });
-    trap.step(106, [&] { Globals::AppTitle = Main::MakeAppTitle(Globals::ProductName); });
-    trap.step(130, [&] {
-        m_listView1->setHeaderLabels({QStringLiteral("How often would you like to free memory?")});
-    });
-    trap.step(132, [&] { m_listView1->setColumnWidth(0, tw(6400)); });
-    int step = 134;
-    for (const IntervalSave::Interval &row : IntervalSave::Intervals) {
-        trap.step(step, [&] { new QTreeWidgetItem(m_listView1, {row.text}); });
-        step += 2;
-    }
-    trap.step(194, [&] { m_isLoading = false; });
 }
 
 void Form1::Timer2_Timer()
@@ -268,6 +263,8 @@ void Form1::hoverOver(MousePointer shape)
 
 bool Form1::eventFilter(QObject *watched, QEvent *event)
 {
+    if (event->type() == QEvent::MouseButtonPress && watched == m_listView1->viewport())
+        m_listPressPending = true;
     if (event->type() == QEvent::MouseMove) {
         const QVariant shape = watched->property(HoverProperty);
         if (shape.isValid())

@@ -6,6 +6,8 @@
 #include <QTimer>
 #include <QWidget>
 
+#include <cstdint>
+
 class QCheckBox;
 class QGroupBox;
 class QLabel;
@@ -13,7 +15,8 @@ class QProgressBar;
 class QPushButton;
 class QTreeWidget;
 
-// The main window.
+// The main window. Its handlers live with the subsystem whose behaviour they are:
+// start-up in app/, history and scheduler in memory/, layout and pointer here.
 class Form1 : public QWidget {
     Q_OBJECT
 
@@ -30,6 +33,20 @@ public:
     void Timer2_Timer();
     void PushButton11_Click();
 
+    // The free and the history log.
+    void PushButton6_Click();
+    void PushButton1_Click();
+    void PushButton2_Click();
+    void PushButton12_Click();
+
+    // The auto-free scheduler.
+    void Timer1_Timer();
+    void ListView1_Click();
+    void PushButton5_Click();
+    int Timer1Interval() const { return m_timer1.isActive() ? m_timer1.interval() : 0; }
+    void setTimer1Interval(int milliseconds);
+    std::int32_t autoFreeCounter() const { return m_autoFreeCounter; }
+
     MousePointer mousePointer() const { return m_mousePointer; }
     void setMousePointer(MousePointer pointer);
     void setMouseIcon(const QCursor &cursor);
@@ -41,11 +58,20 @@ private:
     void createControls();
     void setTabOrder();
     void hoverOver(MousePointer shape);
+    void connectHandlers();
+    void selectRow(int position);
 
     Platform m_platform;
     MousePointer m_mousePointer = vbDefault;
     QCursor m_mouseIcon{Qt::PointingHandCursor};
     bool m_isLoading = false;
+
+    std::int32_t m_autoFreeCounter = 0;
+    int m_autoFreeSeconds = 0;
+    QString m_savedStatusCaption;
+    // Set by a mouse press on the list, cleared when that press changed the
+    // selection, so that one click is handled once.
+    bool m_listPressPending = false;
 
     QGroupBox *m_frame1 = nullptr;
     QGroupBox *m_frame2 = nullptr;

@@ -1,8 +1,10 @@
 #pragma once
 
+#include "FakeClipboard.h"
 #include "FakeClock.h"
 #include "FakeMemoryStatus.h"
 #include "FakeMessageBox.h"
+#include "FakeSettingsStore.h"
 #include "FakeShell.h"
 #include "platform/Platform.h"
 
@@ -12,6 +14,8 @@ struct FakePlatform {
     FakeMessageBox msgBox;
     FakeShell shell;
     FakeClock clock;
+    FakeSettingsStore settings;
+    FakeClipboard clipboard;
 
-    Platform services() { return {memory, msgBox, shell, clock}; }
+    Platform services() { return {memory, msgBox, shell, clock, settings, clipboard}; }
 };

@@ -1,0 +1,76 @@
+// Start-up of the main window.
+#include "ui/Form1.h"
+
+#include "app/ErrorTrap.h"
+#include "app/Failure.h"
+#include "app/Globals.h"
+#include "app/Main.h"
+#include "memory/IntervalSave.h"
+#include "platform/SettingsStore.h"
+#include "ui/ProgramIcon.h"
+#include "ui/Twips.h"
+
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QPushButton>
+#include <QSignalBlocker>
+#include <QTreeWidget>
+
+void Form1::Form_Load()
+{
+    ErrorTrap trap(QStringLiteral("in Memvane2021/08/31.Form1.Form_Load "), m_platform.msgBox);
+    SettingsStore &settings = m_platform.settings;
+
+    trap.step(104, [&] { m_isLoading = true; });
+    trap.step(106, [&] { setWindowTitle(Globals::ProductName); });
+    trap.step(106, [&] { setWindowIcon(ProgramIcon::application()); });
+    trap.step(106, [&] { Globals::AppTitle = Main::MakeAppTitle(Globals::ProductName); });
+
+    trap.step(130, [&] {
+        m_listView1->setHeaderLabels({QStringLiteral("How often would you like to free memory?")});
+    });
+    trap.step(132, [&] { m_listView1->setColumnWidth(0, tw(6400)); });
+    int step = 134;
+    for (const IntervalSave::Interval &row : IntervalSave::Intervals) {
+        trap.step(step, [&] { new QTreeWidgetItem(m_listView1, {row.text}); });
+        step += 2;
+    }
+
+    int savedIndex = 0;
+    trap.step(156, [&] {
+        const QString stored = settings.read(QStringLiteral("OftenIndex"), QStringLiteral("2"));
+        bool ok = false;
+        const short value = stored.toShort(&ok);
+        if (!ok)
+            throw Failure(QStringLiteral("The stored interval \"%1\" is not a number from 1 to 11.").arg(stored));
+        savedIndex = value;
+    });
+    trap.step(158, [&] { selectRow(savedIndex); });
+
+    QString savedState;
+    trap.step(160, [&] { savedState = settings.read(QStringLiteral("StartStopState"), QStringLiteral("On")); });
+    if (trap.test(162, [&] { return savedState == QStringLiteral("Off"); })) {
+        trap.step(164, [&] { m_pushButton5->setText(QStringLiteral("Turn On Auto Free")); });
+        trap.step(166, [&] { m_frame2->setTitle(QStringLiteral("Auto Free is Turned Off.")); });
+        trap.step(168, [&] { setTimer1Interval(0); });
+    } else if (trap.test(170, [&] { return savedState == QStringLiteral("On"); })) {
+        trap.step(172, [&] { m_pushButton5->setText(QStringLiteral("Turn Off Auto Free")); });
+        trap.step(174, [&] { setTimer1Interval(1000); });
+    }
+
+    trap.step(192, [&] {
+        Globals::HistoryLogPath = IntervalSave::HistoryLogPathFor(QProcessEnvironment::systemEnvironment());
+    });
+    trap.step(194, [&] { m_isLoading = false; });
+}
+
+// Selecting in code is not a click: nothing is saved and the countdown goes on.
+void Form1::selectRow(int position)
+{
+    QTreeWidgetItem *item = m_listView1->topLevelItem(position - 1);
+    if (!item)
+        throw Failure(QStringLiteral("There is no interval number %1; choose one from the list.").arg(position));
+    const QSignalBlocker blocker(m_listView1);
+    m_listView1->setCurrentItem(item);
+    m_listView1->scrollToItem(item);
+}

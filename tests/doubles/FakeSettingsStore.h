@@ -1,0 +1,22 @@
+#pragma once
+
+#include "app/Failure.h"
+#include "platform/SettingsStore.h"
+
+#include <QMap>
+
+class FakeSettingsStore : public SettingsStore {
+public:
+    QString read(const QString &key, const QString &fallback) const override { return values.value(key, fallback); }
+    void write(const QString &key, const QString &value) override
+    {
+        if (failWrites)
+            throw Failure(QStringLiteral("store is read-only"));
+        values.insert(key, value);
+        ++writes;
+    }
+
+    QMap<QString, QString> values;
+    int writes = 0;
+    bool failWrites = false;
+};
