@@ -8,8 +8,10 @@
 #include "memory/IntervalSave.h"
 #include "platform/SettingsStore.h"
 #include "ui/ProgramIcon.h"
+#include "tray/cSysTray.h"
 #include "ui/Twips.h"
 
+#include <QCheckBox>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QPushButton>
@@ -58,10 +60,31 @@ void Form1::Form_Load()
         trap.step(174, [&] { setTimer1Interval(1000); });
     }
 
+    trap.step(176, [&] { m_cSysTray1->setText(Globals::ProductName); });
+    trap.step(178, [&] { m_cSysTray1->setInTray(true); });
+    trap.step(180, [&] {
+        m_check4->setChecked(settings.read(QStringLiteral("Windows Startup"), QStringLiteral("Off")) == u"On");
+    });
+    trap.step(182, [&] {
+        m_check8->setChecked(settings.read(QStringLiteral("Minimized"), QStringLiteral("Off")) == u"On");
+    });
+    if (trap.test(184, [&] { return m_check4->isChecked(); })) {
+        trap.step(186, [&] { m_check8->setVisible(true); });
+        if (trap.test(188, [&] { return m_check8->isChecked(); }))
+            trap.step(190, [&] { setWindowState(windowState() | Qt::WindowMinimized); });
+    } else {
+        trap.step(192, [&] { m_check8->setVisible(false); });
+    }
     trap.step(192, [&] {
         Globals::HistoryLogPath = IntervalSave::HistoryLogPathFor(QProcessEnvironment::systemEnvironment());
     });
     trap.step(194, [&] { m_isLoading = false; });
+}
+
+void Form1::showAfterLoad()
+{
+    if (!Globals::HiddenInTray)
+        show();
 }
 
 // Selecting in code is not a click: nothing is saved and the countdown goes on.

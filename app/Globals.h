@@ -17,4 +17,7 @@ inline QString AppTitle = ProductName;
 // Full path of the history log; set once, as the last step of start-up.
 inline QString HistoryLogPath;
 
+// True while the main window is hidden in the notification area.
+inline bool HiddenInTray = false;
+
 } // namespace Globals

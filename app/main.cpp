@@ -13,12 +13,15 @@ int main(int argc, char *argv[])
         return 1;
     }
     QApplication app(argc, argv);
+    // The window may be hidden in the tray while a message box closes; only
+    // closing the main window ends the program.
+    QApplication::setQuitOnLastWindowClosed(false);
     QApplication::setApplicationName(QStringLiteral("ramtidy"));
     QApplication::setOrganizationName(QStringLiteral("Corvane"));
 
     LinuxPlatform linuxPlatform;
     Form1 form(linuxPlatform.services());
     form.Form_Load();
-    form.show();
+    form.showAfterLoad();
     return app.exec();
 }

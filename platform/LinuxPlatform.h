@@ -6,12 +6,13 @@
 #include "ProcMemoryStatus.h"
 #include "QtClipboard.h"
 #include "QtMessageBox.h"
+#include "QtTrayService.h"
 #include "SystemClock.h"
 
 // The real services of a Linux desktop.
 class LinuxPlatform {
 public:
-    Platform services() { return {m_memory, m_msgBox, m_shell, m_clock, m_settings, m_clipboard}; }
+    Platform services() { return {m_memory, m_msgBox, m_shell, m_clock, m_settings, m_clipboard, m_tray}; }
 
 private:
     ProcMemoryStatus m_memory;
@@ -20,4 +21,5 @@ private:
     SystemClock m_clock;
     IniSettingsStore m_settings;
     QtClipboard m_clipboard;
+    QtTrayService m_tray;
 };

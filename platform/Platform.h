@@ -6,6 +6,7 @@ class MemoryStatusService;
 class MessageBoxService;
 class SettingsStore;
 class ShellService;
+class TrayService;
 
 // The operating-system services the program's logic reaches, chosen once at start.
 struct Platform {
@@ -15,4 +16,5 @@ struct Platform {
     ClockService &clock;
     SettingsStore &settings;
     ClipboardService &clipboard;
+    TrayService &tray;
 };

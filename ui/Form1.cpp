@@ -4,6 +4,8 @@
 #include "app/Globals.h"
 #include "memory/mMemory.h"
 #include "platform/MessageBox.h"
+#include "tray/cSysTray.h"
+#include "ui/ProgramIcon.h"
 #include "ui/Twips.h"
 
 #include <QCheckBox>
@@ -173,6 +175,9 @@ void Form1::createControls()
     m_pushButton11 = button("PushButton11", QStringLiteral("Help"), 120, 5460);
     m_pushButton12 = button("PushButton12", QStringLiteral("Clear History Log"), 4080, 5460);
 
+    m_cSysTray1 = new cSysTray(m_platform.tray, this);
+    m_cSysTray1->setTrayIcon(Picture::icon(ProgramIcon::application()));
+
     setMouseTracking(true);
     setProperty(HoverProperty, int(vbDefault));
     installEventFilter(this);
@@ -189,6 +194,8 @@ void Form1::connectHandlers()
     connect(m_pushButton11, &QPushButton::clicked, this, &Form1::PushButton11_Click);
     connect(m_pushButton12, &QPushButton::clicked, this, &Form1::PushButton12_Click);
     connect(&m_timer1, &QTimer::timeout, this, &Form1::Timer1_Timer);
+    connect(m_cSysTray1, &cSysTray::MouseUp, this, &Form1::cSysTray1_MouseUp);
+    connect(m_check8, &QCheckBox::toggled, this, &Form1::Check8_Click);
 
     // A choice in the list counts as a click whether made with the mouse or the
     // keyboard; a click on the row already chosen counts too.

@@ -14,6 +14,7 @@ class QLabel;
 class QProgressBar;
 class QPushButton;
 class QTreeWidget;
+class cSysTray;
 
 // The main window. Its handlers live with the subsystem whose behaviour they are:
 // start-up in app/, history and scheduler in memory/, layout and pointer here.
@@ -44,6 +45,19 @@ public:
     void ListView1_Click();
     void PushButton5_Click();
     int Timer1Interval() const { return m_timer1.isActive() ? m_timer1.interval() : 0; }
+
+    // Minimize to tray and restore.
+    void Form_Resize();
+    void cSysTray1_MouseUp(std::int16_t button, std::int32_t id);
+    void Check8_Click();
+    cSysTray *trayControl() const { return m_cSysTray1; }
+
+    // Closing: stops the scheduler and takes the icon out of the tray, then ends.
+    void Form_QueryUnload();
+    void Form_Unload();
+
+    // Shows the window as start-up left it: not at all when it went to the tray.
+    void showAfterLoad();
     void setTimer1Interval(int milliseconds);
     std::int32_t autoFreeCounter() const { return m_autoFreeCounter; }
 
@@ -53,6 +67,8 @@ public:
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
+    void changeEvent(QEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
 
 private:
     void createControls();
@@ -89,6 +105,7 @@ private:
     QPushButton *m_pushButton2 = nullptr;
     QPushButton *m_pushButton11 = nullptr;
     QPushButton *m_pushButton12 = nullptr;
+    cSysTray *m_cSysTray1 = nullptr;
     QTimer m_timer1{this};
     QTimer m_timer2{this};
 };

@@ -6,6 +6,7 @@
 #include "FakeMessageBox.h"
 #include "FakeSettingsStore.h"
 #include "FakeShell.h"
+#include "FakeTrayService.h"
 #include "platform/Platform.h"
 
 // A full set of test doubles.
@@ -16,6 +17,7 @@ struct FakePlatform {
     FakeClock clock;
     FakeSettingsStore settings;
     FakeClipboard clipboard;
+    FakeTrayService tray;
 
-    Platform services() { return {memory, msgBox, shell, clock, settings, clipboard}; }
+    Platform services() { return {memory, msgBox, shell, clock, settings, clipboard, tray}; }
 };

@@ -1,0 +1,34 @@
+// Closing the main window, the one way out of the program.
+#include "ui/Form1.h"
+
+#include "app/ErrorTrap.h"
+#include "tray/cSysTray.h"
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+
+#include <cstdio>
+#include <cstdlib>
+
+void Form1::closeEvent(QCloseEvent *event)
+{
+    event->accept();
+    Form_QueryUnload();
+    Form_Unload();
+}
+
+void Form1::Form_QueryUnload()
+{
+    ErrorTrap trap(QStringLiteral("in Memvane2021/08/31.Form1.Form_QueryUnload "), m_platform.msgBox);
+    trap.step(100, [&] { setTimer1Interval(0); });
+    trap.step(102, [&] { m_cSysTray1->setInTray(false); });
+    trap.step(104, [&] { QCoreApplication::processEvents(); });
+}
+
+void Form1::Form_Unload()
+{
+    // Ends at once, also from inside a handler that let events run: no handler of
+    // the program runs after this. Settings and the log are already on disk.
+    std::fflush(nullptr);
+    std::_Exit(0);
+}

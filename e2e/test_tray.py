@@ -1,0 +1,94 @@
+#!/usr/bin/env python3
+"""The tray icon on a real XEmbed tray host: minimize to the tray and restore."""
+import os
+import sys
+import time
+import unittest
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from xsession import XSession, wait_until  # noqa: E402
+
+BINARY = os.environ["RAMTIDY_BIN"]
+ARTIFACTS = os.environ.get("RAMTIDY_ARTIFACTS", "e2e-artifacts")
+CLASS = "ramtidy"
+
+
+def windows_of_class(session, cls):
+    """(wid, x, y, w, h) of every window of the program's class."""
+    found = []
+    for wid in session._quiet(["xdotool", "search", "--class", cls]).stdout.split():
+        geometry = {}
+        for line in session._quiet(["xdotool", "getwindowgeometry", "--shell", wid]).stdout.splitlines():
+            key, _, value = line.partition("=")
+            geometry[key] = int(value) if value.lstrip("-").isdigit() else value
+        if "WIDTH" in geometry:
+            found.append((wid, geometry["X"], geometry["Y"], geometry["WIDTH"], geometry["HEIGHT"]))
+    return found
+
+
+def tray_icon(session):
+    """The embedded icon: a small window of the program's class inside the tray host."""
+    icons = [w for w in windows_of_class(session, CLASS) if w[3] <= 64 and w[4] <= 64
+             and session.window_info(w[0]).get("Map State") == "IsViewable"]
+    return icons[0] if icons else None
+
+
+def balloons(session, main_wid):
+    """Visible windows of the program's class larger than an icon, other than the main window."""
+    return [w for w in windows_of_class(session, CLASS)
+            if w[0] != main_wid and w[3] > 64 and session.window_info(w[0]).get("Map State") == "IsViewable"]
+
+
+class Tray(unittest.TestCase):
+    def map_state(self, session, wid):
+        return session.window_info(wid).get("Map State")
+
+    def test_minimize_restore_cycles(self):
+        with XSession() as session:
+            session.start_app(BINARY, {"TEMP": session.scratch})
+            wid = session.find_window()
+            wait_until(lambda: tray_icon(session) is not None, 10, "the icon in the tray")
+            icon = tray_icon(session)
+            cx, cy = icon[1] + icon[3] // 2, icon[2] + icon[4] // 2
+
+            def click(button):
+                session.xdotool("mousemove", str(cx), str(cy), "click", str(button))
+
+            session.xdotool("windowminimize", wid)
+            wait_until(lambda: self.map_state(session, wid) == "IsUnMapped", 10, "the window to hide")
+            wait_until(lambda: balloons(session, wid), 10, "the balloon")
+            session.screenshot(os.path.join(ARTIFACTS, "tray-balloon.png"))
+
+            click(1)
+            wait_until(lambda: self.map_state(session, wid) == "IsViewable", 10, "the window back (left)")
+
+            session.xdotool("windowminimize", wid)
+            wait_until(lambda: self.map_state(session, wid) == "IsUnMapped", 10, "the window to hide again")
+            time.sleep(0.5)
+            self.assertEqual(balloons(session, wid), [], "a second balloon in the same run")
+
+            click(3)
+            wait_until(lambda: self.map_state(session, wid) == "IsViewable", 10, "the window back (right)")
+
+            for cycle in range(20):
+                session.xdotool("windowminimize", wid)
+                wait_until(lambda: self.map_state(session, wid) == "IsUnMapped", 10, f"hidden, cycle {cycle}")
+                click(1 if cycle % 2 == 0 else 3)
+                wait_until(lambda: self.map_state(session, wid) == "IsViewable", 10, f"shown, cycle {cycle}")
+                # Shown means shown: not minimized again behind our back.
+                time.sleep(0.15)
+                self.assertEqual(self.map_state(session, wid), "IsViewable", f"re-minimized, cycle {cycle}")
+
+    def test_without_tray_host_minimize_keeps_window_iconified(self):
+        with XSession(tray=False) as session:
+            session.start_app(BINARY, {"TEMP": session.scratch})
+            wid = session.find_window()
+            session.xdotool("windowminimize", wid)
+            wait_until(lambda: self.map_state(session, wid) == "IsUnMapped", 10, "the window to iconify")
+            # Iconified by the window manager, not withdrawn by us: WM_STATE stays Iconic.
+            state = session._quiet(["xprop", "-id", wid, "WM_STATE"]).stdout
+            self.assertIn("Iconic", state)
+
+
+if __name__ == "__main__":
+    unittest.main(verbosity=2)

@@ -1,0 +1,38 @@
+#pragma once
+
+#include "TrayService.h"
+
+#include <QObject>
+#include <QSystemTrayIcon>
+#include <QTimer>
+
+#include <memory>
+
+// The notification area through Qt's tray icon (StatusNotifierItem or XEmbed, as
+// the desktop offers). Qt reports no balloon time-out, so a timer of our own does.
+class QtTrayService : public QObject, public TrayService {
+    Q_OBJECT
+
+public:
+    QtTrayService();
+    ~QtTrayService() override;
+
+    bool ShellNotifyIcon(std::uint32_t message, const NotifyIconData &data) override;
+    bool isAvailable() const override;
+
+    QSystemTrayIcon *icon() const { return m_icon.get(); }
+
+private:
+    void add(const NotifyIconData &data);
+    void modify(const NotifyIconData &data);
+    void remove();
+    void apply(const NotifyIconData &data);
+    void notify(std::uint32_t message);
+    void onActivated(QSystemTrayIcon::ActivationReason reason);
+
+    std::unique_ptr<QSystemTrayIcon> m_icon;
+    QPointer<QObject> m_owner;
+    std::uint32_t m_id = 0;
+    std::uint32_t m_callbackMessage = 0;
+    QTimer m_balloonTimer;
+};

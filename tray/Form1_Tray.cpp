@@ -1,0 +1,54 @@
+// The main window hidden into the notification area and brought back.
+#include "ui/Form1.h"
+
+#include "app/ErrorTrap.h"
+#include "app/Globals.h"
+#include "platform/SettingsStore.h"
+#include "platform/TrayService.h"
+#include "tray/cSysTray.h"
+
+#include <QCheckBox>
+#include <QEvent>
+
+void Form1::changeEvent(QEvent *event)
+{
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::WindowStateChange)
+        Form_Resize();
+}
+
+void Form1::Form_Resize()
+{
+    if (!(windowState() & Qt::WindowMinimized) || Globals::HiddenInTray)
+        return;
+    // Without a notification area a hidden window could not be brought back:
+    // it stays minimized where the desktop keeps minimized windows.
+    if (!m_platform.tray.isAvailable())
+        return;
+    // Hidden still minimized: on X11, leaving the minimized state maps the window
+    // again at once, which would undo the hide. The state goes back to normal on
+    // the way back, before the window is shown.
+    hide();
+    Globals::HiddenInTray = true;
+    m_cSysTray1->ShowBalloon(QStringLiteral("has been minimized to the system tray.\r\n"
+                                            "Click on the blue 'C' icon (C for Corvane) to bring the software back."),
+                             Globals::ProductName, 5, true);
+}
+
+void Form1::cSysTray1_MouseUp(std::int16_t, std::int32_t)
+{
+    setWindowState(windowState() & ~Qt::WindowMinimized);
+    show();
+    raise();
+    activateWindow();
+    Globals::HiddenInTray = false;
+}
+
+void Form1::Check8_Click()
+{
+    ErrorTrap trap(QStringLiteral("in Memvane2021/08/31.Form1.Check8_Click "), m_platform.msgBox);
+    trap.step(0, [&] {
+        m_platform.settings.write(QStringLiteral("Minimized"),
+                                  m_check8->isChecked() ? QStringLiteral("On") : QStringLiteral("Off"));
+    });
+}
