@@ -79,6 +79,16 @@ class Tray(unittest.TestCase):
                 time.sleep(0.15)
                 self.assertEqual(self.map_state(session, wid), "IsViewable", f"re-minimized, cycle {cycle}")
 
+    def test_closing_ends_the_program_and_takes_the_icon_away(self):
+        with XSession() as session:
+            app = session.start_app(BINARY, {"TEMP": session.scratch})
+            wid = session.find_window()
+            wait_until(lambda: tray_icon(session) is not None, 10, "the icon in the tray")
+            session.xdotool("windowactivate", "--sync", wid)
+            session.xdotool("key", "--window", wid, "alt+F4")  # the window manager's close
+            self.assertEqual(app.wait(10), 0)
+            self.assertIsNone(tray_icon(session))
+
     def test_without_tray_host_minimize_keeps_window_iconified(self):
         with XSession(tray=False) as session:
             session.start_app(BINARY, {"TEMP": session.scratch})

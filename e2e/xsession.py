@@ -84,9 +84,9 @@ class XSession:
         self.stop()
 
     def spawn(self, name, argv, env=None, **kwargs):
-        log = open(os.path.join(self.scratch, f"{name}.log"), "wb")
-        process = subprocess.Popen(argv, env=env or self.env, stdin=subprocess.DEVNULL, stdout=log,
-                                   stderr=subprocess.STDOUT, start_new_session=self.detach, **kwargs)
+        with open(os.path.join(self.scratch, f"{name}.log"), "wb") as log:
+            process = subprocess.Popen(argv, env=env or self.env, stdin=subprocess.DEVNULL, stdout=log,
+                                       stderr=subprocess.STDOUT, start_new_session=self.detach, **kwargs)
         self.processes.append((name, process))
         return process
 
