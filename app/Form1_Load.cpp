@@ -29,7 +29,9 @@ void Form1::Form_Load()
     trap.step(106, [&] { Globals::AppTitle = Main::MakeAppTitle(Globals::ProductName); });
 
     trap.step(130, [&] {
-        m_listView1->setHeaderLabels({QStringLiteral("How often would you like to free memory?")});
+        const QString question = QStringLiteral("How often would you like to free memory?");
+        m_listView1->setHeaderLabels({question});
+        m_listView1->setAccessibleName(question); // the list's caption is its header
     });
     trap.step(132, [&] { m_listView1->setColumnWidth(0, tw(6400)); });
     int step = 134;

@@ -80,7 +80,7 @@ void TestForm1::controls_data()
     QTest::newRow("PushButton2") << "PushButton2" << "Copy History To Clipboard" << QRect(272, 330, 256, 27) << true;
     QTest::newRow("PushButton11") << "PushButton11" << "Help" << QRect(8, 364, 256, 27) << true;
     QTest::newRow("PushButton12") << "PushButton12" << "Clear History Log" << QRect(272, 364, 256, 27) << true;
-    QTest::newRow("ListView1") << "ListView1" << "Intervals" << QRect(8, 127, 520, 109) << true;
+    QTest::newRow("ListView1") << "ListView1" << "" << QRect(8, 127, 520, 109) << true;
 }
 
 void TestForm1::controls()
@@ -168,6 +168,7 @@ void TestForm1::load()
     QVERIFY(!m_form->windowIcon().isNull());
     auto *list = control<QTreeWidget>("ListView1");
     QCOMPARE(list->headerItem()->text(0), QStringLiteral("How often would you like to free memory?"));
+    QCOMPARE(list->accessibleName(), list->headerItem()->text(0));
     QCOMPARE(list->columnWidth(0), 427);
     QCOMPARE(list->topLevelItemCount(), 11);
     QCOMPARE(list->topLevelItem(0)->text(0), QStringLiteral("Free every 5 minutes"));

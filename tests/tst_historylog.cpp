@@ -106,6 +106,7 @@ void TestHistoryLog::refusesUnsafeTargets_data()
     QTest::newRow("FIFO without a reader") << "fifo";
     QTest::newRow("folder missing") << "missing";
     QTest::newRow("folder is a file") << "notdir";
+    QTest::newRow("read-only folder") << "readonly";
 }
 
 void TestHistoryLog::refusesUnsafeTargets()
@@ -126,6 +127,13 @@ void TestHistoryLog::refusesUnsafeTargets()
         QCOMPARE(::mkfifo(QFile::encodeName(m_log).constData(), 0600), 0);
     } else if (kind == "missing") {
         path = m_dir->filePath(QStringLiteral("gone/Ramtidy.txt"));
+    } else if (kind == "readonly") {
+        if (::geteuid() == 0)
+            QSKIP("root writes into read-only folders");
+        const QString folder = m_dir->filePath(QStringLiteral("locked"));
+        QVERIFY(QDir().mkdir(folder));
+        QVERIFY(QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::ExeOwner));
+        path = folder + QStringLiteral("/Ramtidy.txt");
     } else if (kind == "notdir") {
         QFile file(m_dir->filePath(QStringLiteral("plain")));
         QVERIFY(file.open(QIODevice::WriteOnly));

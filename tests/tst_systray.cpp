@@ -347,8 +347,8 @@ void TestSysTray::icon()
     QVERIFY2(blackInside >= 8, "the letter is outlined");
     // Drawn afresh for larger sizes, so it stays sharp on HiDPI screens.
     const QIcon icon = ProgramIcon::application();
-    QCOMPARE(icon.availableSizes().first(), QSize(16, 16));
-    QVERIFY(icon.availableSizes().contains(QSize(32, 32)));
+    QCOMPARE(icon.availableSizes().first(), QSize(32, 32));
+    QVERIFY(icon.availableSizes().contains(QSize(16, 16)));
     QVERIFY(icon.availableSizes().contains(QSize(64, 64)));
     QCOMPARE(ProgramIcon::render(64).pixelColor(0, 0), QColor(Qt::black));
     QCOMPARE(ProgramIcon::render(64).pixelColor(5, 5), QColor(177, 255, 255));

@@ -156,7 +156,6 @@ void Form1::createControls()
     m_listView1->setRootIsDecorated(false);
     m_listView1->setUniformRowHeights(true);
     m_listView1->setSelectionMode(QAbstractItemView::SingleSelection);
-    m_listView1->setAccessibleName(QStringLiteral("Intervals"));
     m_listView1->header()->setSectionsMovable(false);
     m_listView1->header()->setStretchLastSection(false);
     setHoverPointer(m_listView1, vbDefault, this);

@@ -33,7 +33,7 @@ QImage render(int pixels)
 QIcon application()
 {
     QIcon icon;
-    for (int size : {16, 22, 24, 32, 48, 64, 128, 256})
+    for (int size : {32, 16, 22, 24, 48, 64, 128, 256})
         icon.addPixmap(QPixmap::fromImage(render(size)));
     return icon;
 }
