@@ -17,7 +17,8 @@ class QTreeWidget;
 class cSysTray;
 
 // The main window. Its handlers live with the subsystem whose behaviour they are:
-// start-up in app/, history and scheduler in memory/, layout and pointer here.
+// start-up and closing in app/, history and scheduler in memory/, minimize to tray
+// in tray/, layout, pointer and RAM panel here.
 class Form1 : public QWidget {
     Q_OBJECT
 
@@ -29,6 +30,8 @@ public:
 
     // Start-up: runs once, after construction and before the window is first shown.
     void Form_Load();
+    // Shows the window as start-up left it: not at all when it went to the tray.
+    void showAfterLoad();
 
     // Timer2: refreshes the RAM panel.
     void Timer2_Timer();
@@ -45,6 +48,8 @@ public:
     void ListView1_Click();
     void PushButton5_Click();
     int Timer1Interval() const { return m_timer1.isActive() ? m_timer1.interval() : 0; }
+    void setTimer1Interval(int milliseconds);
+    std::int32_t autoFreeCounter() const { return m_autoFreeCounter; }
 
     // Minimize to tray and restore.
     void Form_Resize();
@@ -55,11 +60,6 @@ public:
     // Closing: stops the scheduler and takes the icon out of the tray, then ends.
     void Form_QueryUnload();
     void Form_Unload();
-
-    // Shows the window as start-up left it: not at all when it went to the tray.
-    void showAfterLoad();
-    void setTimer1Interval(int milliseconds);
-    std::int32_t autoFreeCounter() const { return m_autoFreeCounter; }
 
     MousePointer mousePointer() const { return m_mousePointer; }
     void setMousePointer(MousePointer pointer);
@@ -80,7 +80,7 @@ private:
     Platform m_platform;
     MousePointer m_mousePointer = vbDefault;
     QCursor m_mouseIcon{Qt::PointingHandCursor};
-    bool m_isLoading = false;
+    bool m_isLoading = false; // true while Form_Load runs
 
     std::int32_t m_autoFreeCounter = 0;
     int m_autoFreeSeconds = 0;
