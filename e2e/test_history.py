@@ -65,11 +65,7 @@ class History(unittest.TestCase):
 
             wait_until(question, 10, "the question before clearing")
             session.screenshot(os.path.join(ARTIFACTS, "clear-question.png"))
-            # Yes is the default answer; the key goes to whatever has the focus, so
-            # wait until the question has it.
-            wait_until(lambda: session._quiet(["xdotool", "getactivewindow"]).stdout.strip() in dialog, 10,
-                       "the question to take the focus")
-            session.xdotool("key", "Return")
+            session.press("Return", dialog)  # Yes is the default answer
             wait_until(lambda: not os.path.exists(log), 10, "the log to be deleted")
 
 

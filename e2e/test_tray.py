@@ -84,8 +84,8 @@ class Tray(unittest.TestCase):
             app = session.start_app(BINARY, {"TEMP": session.scratch})
             wid = session.find_window()
             wait_until(lambda: tray_icon(session) is not None, 10, "the icon in the tray")
-            session.xdotool("windowactivate", "--sync", wid)
-            session.xdotool("key", "--window", wid, "alt+F4")  # the window manager's close
+            session.xdotool("windowactivate", wid)
+            session.press("alt+F4", [wid])  # the window manager's close
             self.assertEqual(app.wait(10), 0)
             self.assertIsNone(tray_icon(session))
 

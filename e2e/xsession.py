@@ -153,6 +153,13 @@ class XSession:
             raise SessionError(f"xdotool {' '.join(args)} failed")
         return result.stdout
 
+    def press(self, key, windows):
+        """Types a key once one of `windows` has the focus. The key goes through the
+        X server like a real one, so the window manager sees its own bindings."""
+        wait_until(lambda: self._quiet(["xdotool", "getactivewindow"]).stdout.strip() in windows, 10,
+                   "the window to take the focus")
+        self.xdotool("key", key)
+
     def window_info(self, wid):
         """xwininfo's fields of a window, e.g. {'Width': '536', 'Map State': 'IsViewable'}."""
         out = self._quiet(["xwininfo", "-id", str(wid)]).stdout
