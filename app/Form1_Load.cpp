@@ -73,7 +73,7 @@ void Form1::Form_Load()
     if (trap.test(184, [&] { return m_check4->isChecked(); })) {
         trap.step(186, [&] { m_check8->setVisible(true); });
         if (trap.test(188, [&] { return m_check8->isChecked(); }))
-            trap.step(190, [&] { setWindowState(windowState() | Qt::WindowMinimized); });
+            trap.step(190, [&] { minimizeAtStart(); });
     } else {
         trap.step(192, [&] { m_check8->setVisible(false); });
     }

@@ -79,6 +79,25 @@ class Tray(unittest.TestCase):
                 time.sleep(0.15)
                 self.assertEqual(self.map_state(session, wid), "IsViewable", f"re-minimized, cycle {cycle}")
 
+    def test_start_hidden_in_tray(self):
+        with XSession() as session:
+            conf = os.path.join(session.home, ".config", "Corvane")
+            os.makedirs(conf)
+            with open(os.path.join(conf, "Ramtidy.conf"), "w") as f:
+                f.write("[Ramtidy]\nWindows%20Startup=On\nMinimized=On\n")
+            session.start_app(BINARY, {"TEMP": session.scratch})
+            wait_until(lambda: tray_icon(session) is not None, 10, "the icon in the tray")
+            wait_until(lambda: balloons(session, None), 10, "the balloon")
+            visible = session._quiet(["xdotool", "search", "--onlyvisible", "--name", "^Ramtidy$"]).stdout.split()
+            self.assertEqual(visible, [], "the window showed at start")
+            icon = tray_icon(session)
+            session.xdotool("mousemove", str(icon[1] + icon[3] // 2), str(icon[2] + icon[4] // 2), "click", "1")
+            wid = session.find_window(timeout=10)
+            info = session.window_info(wid)
+            self.assertEqual((info["Width"], info["Height"]), ("536", "399"))
+            time.sleep(0.3)
+            self.assertEqual(self.map_state(session, wid), "IsViewable", "minimized again after the restore")
+
     def test_closing_ends_the_program_and_takes_the_icon_away(self):
         with XSession() as session:
             app = session.start_app(BINARY, {"TEMP": session.scratch})

@@ -24,6 +24,7 @@ private slots:
     void check8StoresOnlyItsValue();
     void startHiddenInTray();
     void minimizedIgnoredWithoutStartup();
+    void startMinimizedWithoutNotificationArea();
     void closingTakesTheIconAway();
 
 private:
@@ -186,6 +187,17 @@ void TestMinimizeToTray::minimizedIgnoredWithoutStartup()
     QVERIFY(check("Check8")->isHidden());
     QVERIFY(m_form->isVisible());
     QVERIFY(!Globals::HiddenInTray);
+}
+
+void TestMinimizeToTray::startMinimizedWithoutNotificationArea()
+{
+    m_platform->tray.available = false;
+    m_platform->settings.values = {{"Windows Startup", "On"}, {"Minimized", "On"}};
+    load();
+    QVERIFY(m_form->isVisible());
+    QVERIFY(m_form->windowState() & Qt::WindowMinimized);
+    QVERIFY(!Globals::HiddenInTray);
+    QVERIFY(balloons().isEmpty());
 }
 
 void TestMinimizeToTray::closingTakesTheIconAway()

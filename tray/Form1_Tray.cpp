@@ -28,6 +28,21 @@ void Form1::Form_Resize()
     // Hidden still minimized: on X11, leaving the minimized state maps the window
     // again at once, which would undo the hide. The state goes back to normal on
     // the way back, before the window is shown.
+    hideInTray();
+}
+
+void Form1::minimizeAtStart()
+{
+    // A window that has never been shown goes to the tray directly: given the
+    // minimized state first, X11 would map it minimized again when it comes back.
+    if (m_platform.tray.isAvailable())
+        hideInTray();
+    else
+        setWindowState(windowState() | Qt::WindowMinimized);
+}
+
+void Form1::hideInTray()
+{
     hide();
     Globals::HiddenInTray = true;
     m_cSysTray1->ShowBalloon(QStringLiteral("has been minimized to the system tray.\r\n"

@@ -76,6 +76,8 @@ private:
     void hoverOver(MousePointer shape);
     void connectHandlers();
     void selectRow(int position);
+    void minimizeAtStart();
+    void hideInTray();
 
     Platform m_platform;
     MousePointer m_mousePointer = vbDefault;
