@@ -4,12 +4,11 @@ set -euo pipefail
 
 packages=(
   # build
-  cmake ninja-build g++ make pkg-config qt6-base-dev qt6-base-dev-tools libxcb1-dev
-  libgtest-dev libbenchmark-dev
+  cmake ninja-build g++ make pkg-config qt6-base-dev qt6-base-dev-tools libxcb1-dev libbenchmark-dev
   # run: Arial is mapped onto the metric-compatible Liberation fonts
   fonts-liberation2 xdg-utils
   # end-to-end tests and the virtual display of `make run`
-  xvfb xauth openbox trayer xdotool xclip x11-utils x11-apps imagemagick python3 procps
+  xvfb openbox trayer xdotool xclip x11-utils imagemagick python3 procps
 )
 
 missing=()
