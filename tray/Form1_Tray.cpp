@@ -9,6 +9,7 @@
 
 #include <QCheckBox>
 #include <QEvent>
+#include <QTimer>
 
 void Form1::changeEvent(QEvent *event)
 {
@@ -33,18 +34,28 @@ void Form1::Form_Resize()
 
 void Form1::minimizeAtStart()
 {
+    if (!m_platform.tray.isAvailable()) {
+        setWindowState(windowState() | Qt::WindowMinimized);
+        return;
+    }
     // A window that has never been shown goes to the tray directly: given the
     // minimized state first, X11 would map it minimized again when it comes back.
-    if (m_platform.tray.isAvailable())
-        hideInTray();
-    else
-        setWindowState(windowState() | Qt::WindowMinimized);
+    hide();
+    Globals::HiddenInTray = true;
+    // The balloon waits with events running; start-up finishes first, so that
+    // nothing the user does meanwhile finds it half done.
+    QTimer::singleShot(0, this, &Form1::showTrayBalloon);
 }
 
 void Form1::hideInTray()
 {
     hide();
     Globals::HiddenInTray = true;
+    showTrayBalloon();
+}
+
+void Form1::showTrayBalloon()
+{
     m_cSysTray1->ShowBalloon(QStringLiteral("has been minimized to the system tray.\r\n"
                                             "Click on the blue 'C' icon (C for Corvane) to bring the software back."),
                              Globals::ProductName, 5, true);

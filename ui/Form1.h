@@ -78,6 +78,7 @@ private:
     void selectRow(int position);
     void minimizeAtStart();
     void hideInTray();
+    void showTrayBalloon();
 
     Platform m_platform;
     MousePointer m_mousePointer = vbDefault;
