@@ -38,8 +38,8 @@ void Form1::Timer1_Timer()
     }
     trap.step(104, [&] { m_autoFreeSeconds = IntervalSave::IntervalSeconds(*m_listView1); });
     if (m_autoFreeSeconds <= 0) {
-        // No row chosen (a stored choice that is not in the list): say so once per
-        // tick in the status line rather than failing every second.
+        // No row chosen (a stored choice that is not in the list): ask for one in
+        // the status line instead of an error box every second.
         m_frame2->setTitle(QStringLiteral("Choose how often to free memory in the list below."));
         return;
     }
