@@ -8,7 +8,6 @@ namespace Globals {
 inline const QString ProductName = QStringLiteral("Ramtidy");
 inline const QString MakerName = QStringLiteral("Corvane");
 inline const QString SupportEmail = QStringLiteral("support@corvane.example");
-inline const QString HomePageUrl = QStringLiteral("https://corvane.example/ramtidy");
 inline const QString ContactPageUrl = QStringLiteral("https://corvane.example/contact");
 
 // Title of every message box that has none of its own; set once at start-up.

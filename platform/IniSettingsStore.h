@@ -12,7 +12,6 @@ public:
     QString read(const QString &key, const QString &fallback) const override;
     void write(const QString &key, const QString &value) override;
 
-    QString path() const { return m_path; }
     static QString defaultPath();
 
 private:

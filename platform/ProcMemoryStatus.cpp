@@ -1,6 +1,7 @@
 #include "ProcMemoryStatus.h"
 
 #include <charconv>
+#include <string_view>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -28,14 +29,7 @@ long long fieldBytes(std::string_view text, std::string_view key)
     return -1;
 }
 
-} // namespace
-
-ProcMemoryStatus::ProcMemoryStatus(std::string path)
-    : m_path(std::move(path))
-{
-}
-
-void ProcMemoryStatus::parse(std::string_view text, MEMORYSTATUS &status)
+void parse(std::string_view text, MEMORYSTATUS &status)
 {
     const long long total = fieldBytes(text, "MemTotal");
     long long avail = fieldBytes(text, "MemAvailable");
@@ -45,6 +39,13 @@ void ProcMemoryStatus::parse(std::string_view text, MEMORYSTATUS &status)
     status.dwLength = sizeof(MEMORYSTATUS);
     status.dwTotalPhys = total > 0 ? static_cast<std::uint64_t>(total) : 0;
     status.dwAvailPhys = avail > 0 ? static_cast<std::uint64_t>(avail) : 0;
+}
+
+} // namespace
+
+ProcMemoryStatus::ProcMemoryStatus(std::string path)
+    : m_path(std::move(path))
+{
 }
 
 void ProcMemoryStatus::GlobalMemoryStatus(MEMORYSTATUS &status)

@@ -3,7 +3,6 @@
 #include "MemoryStatus.h"
 
 #include <string>
-#include <string_view>
 
 // Memory status read from a meminfo file (normally /proc/meminfo), once per query.
 class ProcMemoryStatus : public MemoryStatusService {
@@ -11,9 +10,6 @@ public:
     explicit ProcMemoryStatus(std::string path = "/proc/meminfo");
 
     void GlobalMemoryStatus(MEMORYSTATUS &status) override;
-
-    // Parses meminfo text; exposed so the rules can be tested on captures.
-    static void parse(std::string_view text, MEMORYSTATUS &status);
 
 private:
     std::string m_path;

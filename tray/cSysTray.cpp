@@ -20,11 +20,11 @@ cSysTray::~cSysTray()
         setInTray(false);
 }
 
-NotifyIconData cSysTray::record() const
+NotifyIconData cSysTray::record(QObject *window, std::uint32_t id)
 {
     NotifyIconData data;
-    data.hWnd = m_windowHandle;
-    data.uID = m_iconId;
+    data.hWnd = window;
+    data.uID = id;
     return data;
 }
 
@@ -49,7 +49,7 @@ void cSysTray::setTrayIcon(const Picture &icon)
     if (icon.Type != Picture::vbPicTypeIcon)
         return;
     if (m_iconAdded) {
-        NotifyIconData data = record();
+        NotifyIconData data = record(m_windowHandle, m_iconId);
         data.uFlags = NIF_ICON;
         data.hIcon = icon.Handle;
         m_tray.ShellNotifyIcon(NIM_MODIFY, data);
@@ -60,7 +60,7 @@ void cSysTray::setTrayIcon(const Picture &icon)
 void cSysTray::setTrayTip(const QString &tip)
 {
     if (m_iconAdded) {
-        NotifyIconData data = record();
+        NotifyIconData data = record(m_windowHandle, m_iconId);
         data.uFlags = NIF_TIP;
         data.szTip = NotifyIconData::fitField(tip, NotifyIconData::TipWidth);
         m_tray.ShellNotifyIcon(NIM_MODIFY, data);
@@ -74,7 +74,7 @@ void cSysTray::ShowBalloon(const QString &tip, const QString &title, std::int32_
         return;
     if (showTimer > 2147483)
         throw Failure(QStringLiteral("Overflow: a balloon cannot be kept %1 seconds.").arg(showTimer));
-    NotifyIconData data = record();
+    NotifyIconData data = record(m_windowHandle, m_iconId);
     data.uFlags = NIF_INFO;
     data.szInfoTitle = NotifyIconData::fitField(title, NotifyIconData::InfoTitleWidth);
     data.szInfo = NotifyIconData::fitField(tip, NotifyIconData::InfoWidth);
@@ -107,18 +107,14 @@ void cSysTray::ShowBalloon(const QString &tip, const QString &title, std::int32_
 
 void cSysTray::AddIcon(QObject *window, std::uint32_t id, const QString &tip, const Picture &icon)
 {
-    NotifyIconData data;
-    data.hWnd = window;
-    data.uID = id;
+    NotifyIconData data = record(window, id);
     if (!icon.isEmpty()) {
         data.hIcon = icon.Handle;
         data.uFlags |= NIF_ICON;
-        m_icon = icon;
     }
     if (!tip.isEmpty()) {
         data.szTip = NotifyIconData::fitField(tip, NotifyIconData::TipWidth);
         data.uFlags |= NIF_TIP;
-        m_tip = tip;
     }
     data.uCallbackMessage = TrayCallbackMessage;
     data.uFlags |= NIF_MESSAGE;
@@ -127,10 +123,7 @@ void cSysTray::AddIcon(QObject *window, std::uint32_t id, const QString &tip, co
 
 void cSysTray::DeleteIcon(QObject *window, std::uint32_t id)
 {
-    NotifyIconData data;
-    data.hWnd = window;
-    data.uID = id;
-    m_tray.ShellNotifyIcon(NIM_DELETE, data);
+    m_tray.ShellNotifyIcon(NIM_DELETE, record(window, id));
 }
 
 void cSysTray::TrayNotify(std::uint32_t message, std::uint32_t id)

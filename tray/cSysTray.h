@@ -50,7 +50,8 @@ signals:
 private:
     void AddIcon(QObject *window, std::uint32_t id, const QString &tip, const Picture &icon);
     void DeleteIcon(QObject *window, std::uint32_t id);
-    NotifyIconData record() const;
+    // A record naming the icon; the operations add what they change.
+    static NotifyIconData record(QObject *window, std::uint32_t id);
 
     TrayService &m_tray;
     bool m_inTrayValue = false;
