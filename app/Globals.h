@@ -7,6 +7,8 @@ namespace Globals {
 
 inline const QString ProductName = QStringLiteral("Ramtidy");
 inline const QString MakerName = QStringLiteral("Corvane");
+// One reverse-DNS id for the desktop entry, icon, metainfo and tray item.
+inline const QString AppId = QStringLiteral("org.corvane.Ramtidy");
 inline const QString SupportEmail = QStringLiteral("support@corvane.example");
 inline const QString ContactPageUrl = QStringLiteral("https://corvane.example/contact");
 

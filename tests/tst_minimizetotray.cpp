@@ -95,7 +95,7 @@ void TestMinimizeToTray::minimizeHidesWithOneBalloon()
     QVERIFY(!m_form->isVisible());
     QVERIFY(Globals::HiddenInTray);
     QCOMPARE(balloons().size(), 1);
-    const NotifyIconData &balloon = balloons()[0].data;
+    const NotifyIconData balloon = balloons()[0].data;
     QCOMPARE(balloon.szInfoTitle, QStringLiteral("Ramtidy"));
     QCOMPARE(balloon.szInfo, QStringLiteral("has been minimized to the system tray.\r\n"
                                             "Click on the blue 'C' icon (C for Corvane) to bring the software back."));
