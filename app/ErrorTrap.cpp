@@ -1,6 +1,6 @@
 #include "ErrorTrap.h"
 
-#include "Failure.h"
+#include "platform/Failure.h"
 #include "Globals.h"
 #include "platform/MessageBox.h"
 

@@ -2,13 +2,19 @@
 #include "ui/Form1.h"
 
 #include "app/ErrorTrap.h"
-#include "app/Failure.h"
+#include "platform/Failure.h"
 #include "app/Globals.h"
 #include "app/Main.h"
 #include "memory/IntervalSave.h"
+#include "platform/Clock.h"
+#include "platform/FileSystem.h"
+#include "platform/Process.h"
+#include "platform/Random.h"
 #include "platform/SettingsStore.h"
-#include "ui/ProgramIcon.h"
+#include "platform/Shell.h"
 #include "tray/cSysTray.h"
+#include "ui/HandCursor.h"
+#include "ui/ProgramIcon.h"
 #include "ui/Twips.h"
 
 #include <QCheckBox>
@@ -18,15 +24,27 @@
 #include <QSignalBlocker>
 #include <QTreeWidget>
 
+namespace {
+
+// A cursor file is a few kilobytes; this bounds what a stray file can cost.
+constexpr qint64 MaxCursorBytes = 1024 * 1024;
+
+} // namespace
+
 void Form1::Form_Load()
 {
     ErrorTrap trap(QStringLiteral("in Memvane2021/08/31.Form1.Form_Load "), m_platform.msgBox);
     SettingsStore &settings = m_platform.settings;
 
+    trap.step(100, [&] { ApplySkin(); });
     trap.step(104, [&] { m_isLoading = true; });
     trap.step(106, [&] { setWindowTitle(Globals::ProductName); });
     trap.step(106, [&] { setWindowIcon(ProgramIcon::application()); });
     trap.step(106, [&] { Globals::AppTitle = Main::MakeAppTitle(Globals::ProductName); });
+    trap.step(108, [&] { MaybeOpenHomePage(); });
+    const QString cursorPath = m_platform.process.programFolder() + QStringLiteral("/HAND-M.CUR");
+    if (trap.test(126, [&] { return Main::FileExists(m_platform.files, cursorPath); }))
+        trap.step(128, [&] { setMouseIcon(HandCursor::load(m_platform.files.readProgramFile(cursorPath, MaxCursorBytes))); });
 
     trap.step(130, [&] {
         const QString question = QStringLiteral("How often would you like to free memory?");
@@ -78,9 +96,22 @@ void Form1::Form_Load()
         trap.step(192, [&] { m_check8->setVisible(false); });
     }
     trap.step(192, [&] {
-        Globals::HistoryLogPath = IntervalSave::HistoryLogPathFor(QProcessEnvironment::systemEnvironment());
+        Globals::HistoryLogPath = IntervalSave::HistoryLogPathFor(m_platform.environment, m_platform.files);
     });
     trap.step(194, [&] { m_isLoading = false; });
+}
+
+// About one start in a hundred visits the maker's home page.
+void Form1::MaybeOpenHomePage()
+{
+    m_platform.random.Randomize(m_platform.clock.now().time().msecsSinceStartOfDay() / 1000);
+    const int r = int(m_platform.random.Rnd() * 100) + 1;
+    if (r != 7)
+        return;
+    m_platform.shell.openUrl(Globals::HomePageUrl, [msgBox = &m_platform.msgBox](const QString &why) {
+        ErrorTrap late(QStringLiteral("in Memvane2021/08/31.Form1.Form_Load "), *msgBox);
+        late.step(108, [&] { throw Failure(why); });
+    });
 }
 
 void Form1::showAfterLoad()

@@ -2,13 +2,11 @@
 #include "ui/Form1.h"
 
 #include "app/ErrorTrap.h"
+#include "platform/Process.h"
 #include "tray/cSysTray.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
-
-#include <cstdio>
-#include <cstdlib>
 
 void Form1::closeEvent(QCloseEvent *event)
 {
@@ -29,6 +27,5 @@ void Form1::Form_Unload()
 {
     // Ends at once, also from inside a handler that let events run: no handler of
     // the program runs after this. Settings and the log are already on disk.
-    std::fflush(nullptr);
-    std::_Exit(0);
+    m_platform.process.EndProgram();
 }

@@ -11,6 +11,7 @@ inline const QString MakerName = QStringLiteral("Corvane");
 inline const QString AppId = QStringLiteral("org.corvane.Ramtidy");
 inline const QString SupportEmail = QStringLiteral("support@corvane.example");
 inline const QString ContactPageUrl = QStringLiteral("https://corvane.example/contact");
+inline const QString HomePageUrl = QStringLiteral("https://corvane.example/");
 
 // Title of every message box that has none of its own; set once at start-up.
 inline QString AppTitle = ProductName;

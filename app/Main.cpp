@@ -1,8 +1,9 @@
 #include "Main.h"
 
+#include "platform/Failure.h"
+#include "platform/FileSystem.h"
+
 #include <QCoreApplication>
-#include <QFile>
-#include <QFileInfo>
 
 #include <cstdlib>
 
@@ -24,9 +25,9 @@ QString trimBlanks(const QString &text)
 
 namespace Main {
 
-bool FileExists(const QString &path)
+bool FileExists(const FileService &files, const QString &path)
 {
-    return !path.isEmpty() && QFileInfo::exists(path);
+    return files.exists(path);
 }
 
 QString FormatSeconds(std::int32_t seconds)
@@ -38,16 +39,19 @@ QString FormatSeconds(std::int32_t seconds)
         .arg(inDay % 60, 2, 10, QLatin1Char('0'));
 }
 
-void DeleteFileForced(const QString &path)
+QString DeleteFileForced(FileService &files, const QString &path)
 {
     QCoreApplication::processEvents();
-    if (path.isEmpty() || QFile::remove(path))
-        return;
-    // A file whose write permission was taken away may be protected by the file
-    // system (FAT and some network shares honour it): give it back, then try again.
-    QFile file(path);
-    if (file.exists() && file.setPermissions(file.permissions() | QFileDevice::WriteOwner))
-        file.remove();
+    if (path.isEmpty())
+        return {};
+    // Deleting depends on the folder, not on the file's own mode, so there is no
+    // stronger way to try; and a mode is never changed through what may be a link.
+    try {
+        files.remove(path);
+        return {};
+    } catch (const Failure &failure) {
+        return QString::fromUtf8(failure.what());
+    }
 }
 
 QString MakeAppTitle(const QString &name)

@@ -4,18 +4,21 @@
 
 #include <cstdint>
 
+class FileService;
+
 // Small routines shared by the whole program.
 namespace Main {
 
 // True when the path names something that exists; never fails.
-bool FileExists(const QString &path);
+bool FileExists(const FileService &files, const QString &path);
 
 // Seconds as "hh:mm:ss" on a 24-hour clock; whole days are dropped and a negative
 // count is shown by its magnitude.
 QString FormatSeconds(std::int32_t seconds);
 
-// Deletes a file, forcing it where plain deletion is refused; reports nothing.
-void DeleteFileForced(const QString &path);
+// Deletes a file after letting pending events run. Returns why the file could not
+// be deleted, or an empty text when it is gone (or never was).
+QString DeleteFileForced(FileService &files, const QString &path);
 
 // The application title: the name cut before its last word until at most 40
 // characters are left. A name with no space left to cut at is kept as it stands.

@@ -1,5 +1,7 @@
+#include "app/Globals.h"
 #include "platform/DisplayProbe.h"
 #include "platform/LinuxPlatform.h"
+#include "platform/TerminationSignals.h"
 #include "ui/Form1.h"
 
 #include <QApplication>
@@ -19,8 +21,11 @@ int main(int argc, char *argv[])
     QApplication::setApplicationName(QStringLiteral("ramtidy"));
     QApplication::setOrganizationName(QStringLiteral("Corvane"));
 
-    LinuxPlatform linuxPlatform;
+    LinuxPlatform linuxPlatform(Globals::MakerName, Globals::ProductName, Globals::AppId);
     Form1 form(linuxPlatform.services());
+    // Log-out, shutdown and Ctrl+C close the window as the user would.
+    TerminationSignals termination;
+    QObject::connect(&termination, &TerminationSignals::requested, &form, &QWidget::close);
     form.Form_Load();
     form.showAfterLoad();
     return app.exec();

@@ -68,7 +68,11 @@ class XSession:
         for name in ("DBUS_SESSION_BUS_ADDRESS", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM", "TEMP",
                      "XDG_CONFIG_HOME", "XDG_STATE_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME"):
             self.env.pop(name, None)
-        self.env.update(DISPLAY=self.display, HOME=self.home, XDG_RUNTIME_DIR=runtime)
+        # Machine-wide autostart entries go to a scratch folder, never to /etc/xdg.
+        self.config_dirs = os.path.join(self.scratch, "xdg")
+        os.makedirs(os.path.join(self.config_dirs, "autostart"))
+        self.env.update(DISPLAY=self.display, HOME=self.home, XDG_RUNTIME_DIR=runtime,
+                        XDG_CONFIG_DIRS=self.config_dirs)
 
     # -- lifetime ---------------------------------------------------------
 

@@ -2,20 +2,29 @@
 #include "ui/Form1.h"
 
 #include "app/ErrorTrap.h"
-#include "app/Failure.h"
+#include "platform/Failure.h"
 #include "app/Globals.h"
 #include "app/Main.h"
 #include "memory/IntervalSave.h"
 #include "platform/Clipboard.h"
+#include "platform/Failure.h"
+#include "platform/FileSystem.h"
 #include "platform/MessageBox.h"
 #include "platform/Shell.h"
 
 #include <QCoreApplication>
-#include <QFile>
 #include <QGroupBox>
 #include <QProgressBar>
 
 #include <optional>
+
+namespace {
+
+// The most of the log that is copied: far more than years of lines, and a bound
+// on what a file planted at the log's path can make the program take in.
+constexpr qint64 MaxCopyBytes = 64 * 1024 * 1024;
+
+} // namespace
 
 void Form1::PushButton6_Click()
 {
@@ -37,8 +46,15 @@ void Form1::PushButton6_Click()
 void Form1::PushButton1_Click()
 {
     ErrorTrap trap(QStringLiteral("in Memvane2021/08/31.Form1.PushButton1_Click "), m_platform.msgBox);
-    if (trap.test(100, [&] { return Main::FileExists(Globals::HistoryLogPath); })) {
-        trap.step(102, [&] { m_platform.shell.openTextFile(Globals::HistoryLogPath); });
+    if (trap.test(100, [&] { return Main::FileExists(m_platform.files, Globals::HistoryLogPath); })) {
+        trap.step(102, [&] {
+            // The editor must not be handed a link to, or a file of, someone else.
+            m_platform.files.checkOwnFile(Globals::HistoryLogPath);
+            m_platform.shell.openTextFile(Globals::HistoryLogPath, [msgBox = &m_platform.msgBox](const QString &why) {
+                ErrorTrap late(QStringLiteral("in Memvane2021/08/31.Form1.PushButton1_Click "), *msgBox);
+                late.step(102, [&] { throw Failure(why); });
+            });
+        });
     } else {
         trap.step(104, [&] {
             m_platform.msgBox.MsgBox(
@@ -51,20 +67,21 @@ void Form1::PushButton1_Click()
 void Form1::PushButton2_Click()
 {
     ErrorTrap trap(QStringLiteral("in Memvane2021/08/31.Form1.PushButton2_Click "), m_platform.msgBox);
-    if (trap.test(100, [&] { return Main::FileExists(Globals::HistoryLogPath); })) {
+    if (trap.test(100, [&] { return Main::FileExists(m_platform.files, Globals::HistoryLogPath); })) {
         // A log that cannot be read leaves the clipboard as it was: copying older
         // text would pass it off as the history.
-        std::optional<QString> text;
-        trap.step(102, [&] {
-            QFile file(Globals::HistoryLogPath);
-            if (!file.open(QIODevice::ReadOnly))
-                throw Failure(QStringLiteral("The history log %1 could not be read: %2")
-                                  .arg(Globals::HistoryLogPath, file.errorString()));
-            text = QString::fromUtf8(file.readAll());
-        });
+        std::optional<FileService::Text> log;
+        trap.step(102, [&] { log = m_platform.files.readOwnText(Globals::HistoryLogPath, MaxCopyBytes); });
         trap.step(108, [&] {
-            if (text)
-                m_platform.clipboard.setText(*text);
+            if (!log)
+                return;
+            m_platform.clipboard.setText(log->text);
+            if (log->replacedInvalidBytes)
+                m_platform.msgBox.MsgBox(
+                    QStringLiteral("Some bytes of the history log %1 are not UTF-8 text. They were copied as "
+                                   "the replacement character \uFFFD.")
+                        .arg(Globals::HistoryLogPath),
+                    vbExclamation, Globals::AppTitle);
         });
     }
 }
@@ -79,7 +96,9 @@ void Form1::PushButton12_Click()
             Globals::AppTitle);
     });
     trap.step(102, [&] {
-        if (answer == vbYes)
-            Main::DeleteFileForced(Globals::HistoryLogPath);
+        if (answer != vbYes)
+            return;
+        if (const QString why = Main::DeleteFileForced(m_platform.files, Globals::HistoryLogPath); !why.isEmpty())
+            throw Failure(QStringLiteral("The history log was not cleared. %1").arg(why));
     });
 }

@@ -4,7 +4,7 @@
 
 #include "app/DateTimeText.h"
 #include "app/ErrorTrap.h"
-#include "app/Failure.h"
+#include "platform/Failure.h"
 #include "app/Main.h"
 #include "memory/IntervalSave.h"
 #include "platform/Clock.h"

@@ -2,12 +2,13 @@
 
 #include "platform/Platform.h"
 
-#include <QProcessEnvironment>
 #include <QString>
 
 #include <array>
 
 class QTreeWidget;
+class EnvironmentService;
+class FileService;
 
 // The free operation, the history log and the interval table.
 namespace IntervalSave {
@@ -35,13 +36,13 @@ inline const std::array<Interval, 11> Intervals = {{
 // Seconds of the list's selected row, found by its text; 0 when nothing matches.
 int IntervalSeconds(const QTreeWidget &list);
 
-// Where the history log lives: in $TEMP when it is set, else in the per-user state
-// folder (created, private to the user).
-QString HistoryLogPathFor(const QProcessEnvironment &environment);
+// Where the history log lives: in $TEMP when it names a folder, else in the
+// per-user state folder (created private to the user when missing).
+QString HistoryLogPathFor(const EnvironmentService &environment, FileService &files);
 
 // Appends one line and CR LF to the log. Throws Failure when the line cannot be
 // written, or when the path is a link or a file of another user.
-void AppendHistoryLine(const QString &path, const QString &line);
+void AppendHistoryLine(FileService &files, const QString &path, const QString &line);
 
 // One free: one memory-status query and one history line.
 void FreeMemoryNow(Platform platform);

@@ -1,6 +1,6 @@
 #include "DesktopShell.h"
 
-#include "app/Failure.h"
+#include "Failure.h"
 
 #include <QProcess>
 #include <QStandardPaths>
@@ -10,25 +10,40 @@ DesktopShell::DesktopShell(QString opener)
 {
 }
 
-void DesktopShell::openUrl(const QString &url)
+void DesktopShell::openUrl(const QString &url, Failed failed)
 {
-    start(url);
+    start(url, std::move(failed));
 }
 
-void DesktopShell::openTextFile(const QString &path)
+void DesktopShell::openTextFile(const QString &path, Failed failed)
 {
-    start(path);
+    start(path, std::move(failed));
 }
 
-void DesktopShell::start(const QString &argument)
+void DesktopShell::start(const QString &argument, Failed failed)
 {
     const QString program = QStandardPaths::findExecutable(m_opener);
     if (program.isEmpty())
         throw Failure(QStringLiteral("Cannot find the program \"%1\" to open \"%2\".").arg(m_opener, argument));
-    QProcess process;
-    process.setProgram(program);
-    process.setArguments({argument});
-    process.setStandardInputFile(QProcess::nullDevice());
-    if (!process.startDetached())
-        throw Failure(QStringLiteral("Cannot start \"%1\" to open \"%2\".").arg(program, argument));
+    auto *process = new QProcess(&m_running);
+    process->setProgram(program);
+    process->setArguments({argument});
+    process->setStandardInputFile(QProcess::nullDevice());
+    process->setStandardOutputFile(QProcess::nullDevice());
+    process->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    // Watched, not waited for: its exit status tells whether anything opened.
+    QObject::connect(process, &QProcess::finished, process,
+                     [process, program, argument, failed](int exitCode, QProcess::ExitStatus status) {
+                         process->deleteLater();
+                         if ((status != QProcess::NormalExit || exitCode != 0) && failed)
+                             failed(QStringLiteral("\"%1\" could not open \"%2\" (exit status %3).")
+                                        .arg(program, argument)
+                                        .arg(status == QProcess::NormalExit ? exitCode : -1));
+                     });
+    process->start();
+    if (!process->waitForStarted()) {
+        const QString why = process->errorString();
+        delete process;
+        throw Failure(QStringLiteral("Cannot start \"%1\" to open \"%2\": %3").arg(program, argument, why));
+    }
 }

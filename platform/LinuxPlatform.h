@@ -2,19 +2,30 @@
 
 #include "DesktopShell.h"
 #include "IniSettingsStore.h"
+#include "LinuxProcess.h"
 #include "Platform.h"
+#include "PosixFileSystem.h"
 #include "ProcMemoryStatus.h"
+#include "ProcessEnvironment.h"
 #include "QtClipboard.h"
 #include "QtMessageBox.h"
 #include "QtTrayService.h"
+#include "SeededRandom.h"
 #include "SystemClock.h"
+#include "XdgAutostart.h"
 
 // The real services of a Linux desktop.
 class LinuxPlatform {
 public:
-    Platform services() { return {m_memory, m_msgBox, m_shell, m_clock, m_settings, m_clipboard, m_tray}; }
+    // `maker` and `product` name the settings file and its group; `product` is
+    // also the autostart entry's name, `iconName` its icon.
+    LinuxPlatform(const QString &maker, const QString &product, const QString &iconName);
+
+    Platform services();
 
 private:
+    ProcessEnvironment m_environment;
+    PosixFileSystem m_files;
     ProcMemoryStatus m_memory;
     QtMessageBox m_msgBox;
     DesktopShell m_shell;
@@ -22,4 +33,7 @@ private:
     IniSettingsStore m_settings;
     QtClipboard m_clipboard;
     QtTrayService m_tray;
+    SeededRandom m_random;
+    LinuxProcess m_process;
+    XdgAutostart m_autostart;
 };

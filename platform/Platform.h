@@ -1,9 +1,14 @@
 #pragma once
 
+class AutostartService;
 class ClipboardService;
 class ClockService;
+class EnvironmentService;
+class FileService;
 class MemoryStatusService;
 class MessageBoxService;
+class ProcessService;
+class RandomService;
 class SettingsStore;
 class ShellService;
 class TrayService;
@@ -17,4 +22,9 @@ struct Platform {
     SettingsStore &settings;
     ClipboardService &clipboard;
     TrayService &tray;
+    FileService &files;
+    EnvironmentService &environment;
+    RandomService &random;
+    ProcessService &process;
+    AutostartService &autostart;
 };

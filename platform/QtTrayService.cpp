@@ -1,12 +1,26 @@
 #include "QtTrayService.h"
 
-#include <QCoreApplication>
+#include <QApplication>
+#include <QWidget>
+#include <qpa/qplatformnativeinterface.h>
+
+#include <xcb/xcb.h>
+
+#include <cstdlib>
 
 QtTrayService::QtTrayService()
 {
     m_balloonTimer.setSingleShot(true);
     m_balloonTimer.setTimerType(Qt::CoarseTimer);
     connect(&m_balloonTimer, &QTimer::timeout, this, [this] { notify(NIN_BALLOONTIMEOUT); });
+    m_embedWait.setInterval(100);
+    m_embedWait.setTimerType(Qt::CoarseTimer);
+    connect(&m_embedWait, &QTimer::timeout, this, &QtTrayService::showPendingBalloon);
+    // The X11 platform reports when the tray host comes or goes; other platforms
+    // have no such signal and keep whatever they had.
+    if (QGuiApplication::platformName() == u"xcb")
+        connect(QGuiApplication::platformNativeInterface(), SIGNAL(systemTrayWindowChanged(QScreen *)), this,
+                SLOT(onTrayHostChanged()), Qt::QueuedConnection);
 }
 
 QtTrayService::~QtTrayService() = default;
@@ -59,19 +73,75 @@ void QtTrayService::modify(const NotifyIconData &data)
     if (!(data.uFlags & NIF_INFO))
         return;
     m_balloonTimer.stop();
+    m_embedWait.stop();
+    m_pendingBalloon.reset();
     if (data.szInfo.isEmpty() && data.szInfoTitle.isEmpty()) {
         // Empty title and text take the balloon away.
         m_icon->showMessage(QString(), QString(), QSystemTrayIcon::NoIcon, 1);
         return;
     }
     const int timeout = data.uTimeout > 0 ? int(qMin<std::uint32_t>(data.uTimeout, INT_MAX)) : 10000;
-    m_icon->showMessage(data.szInfoTitle, data.szInfo, QSystemTrayIcon::NoIcon, timeout);
+    m_pendingBalloon = Balloon{data.szInfoTitle, data.szInfo, timeout};
+    // The time-out counts from the request, as the caller's wait does.
     m_balloonTimer.start(timeout);
+    showPendingBalloon();
+}
+
+void QtTrayService::showPendingBalloon()
+{
+    if (!m_pendingBalloon || !m_icon)
+        return;
+    if (!iconEmbedded()) {
+        // Shown now, it would point at the screen's corner, where the icon waits
+        // before the tray host takes it.
+        if (!m_embedWait.isActive())
+            m_embedWait.start();
+        return;
+    }
+    m_embedWait.stop();
+    const int left = m_balloonTimer.isActive() ? m_balloonTimer.remainingTime() : m_pendingBalloon->timeout;
+    m_icon->showMessage(m_pendingBalloon->title, m_pendingBalloon->text, QSystemTrayIcon::NoIcon, qMax(left, 1));
+    m_pendingBalloon.reset();
+}
+
+bool QtTrayService::iconEmbedded() const
+{
+    auto *x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+    if (!x11)
+        return true;
+    // Qt's XEmbed icon is a top-level widget of its own until the tray host
+    // reparents it; with a StatusNotifierItem there is no such widget.
+    for (const QWidget *widget : QApplication::topLevelWidgets()) {
+        if (widget->objectName() != u"QSystemTrayIconSys")
+            continue;
+        if (!widget->isVisible() || !widget->internalWinId())
+            return false;
+        xcb_connection_t *connection = x11->connection();
+        xcb_query_tree_reply_t *tree =
+            xcb_query_tree_reply(connection, xcb_query_tree(connection, xcb_window_t(widget->internalWinId())), nullptr);
+        const bool embedded = tree && tree->parent != tree->root;
+        std::free(tree);
+        return embedded;
+    }
+    return true;
+}
+
+void QtTrayService::onTrayHostChanged()
+{
+    // Qt embeds again by itself only an icon that once found a host; one shown
+    // before any host existed is shown anew.
+    if (m_icon && isAvailable() && m_icon->geometry().isEmpty()) {
+        m_icon->hide();
+        m_icon->show();
+    }
+    availabilityChanged(isAvailable());
 }
 
 void QtTrayService::remove()
 {
     m_balloonTimer.stop();
+    m_embedWait.stop();
+    m_pendingBalloon.reset();
     m_icon->hide();
     m_icon.reset();
     m_owner.clear();
@@ -103,7 +173,9 @@ void QtTrayService::onActivated(QSystemTrayIcon::ActivationReason reason)
         notify(WM_RBUTTONUP);
         break;
     case QSystemTrayIcon::DoubleClick:
+        // The button comes up after a double click as after any click.
         notify(WM_LBUTTONDBLCLK);
+        notify(WM_LBUTTONUP);
         break;
     case QSystemTrayIcon::MiddleClick:
     case QSystemTrayIcon::Unknown:

@@ -7,9 +7,11 @@
 #include <QTimer>
 
 #include <memory>
+#include <optional>
 
 // The notification area through Qt's tray icon (StatusNotifierItem or XEmbed, as
 // the desktop offers). Qt reports no balloon time-out, so a timer of our own does.
+// A balloon waits until the icon is embedded, so that it points at the icon.
 class QtTrayService : public QObject, public TrayService {
     Q_OBJECT
 
@@ -22,6 +24,9 @@ public:
 
     QSystemTrayIcon *icon() const { return m_icon.get(); }
 
+private slots:
+    void onTrayHostChanged();
+
 private:
     void add(const NotifyIconData &data);
     void modify(const NotifyIconData &data);
@@ -29,10 +34,19 @@ private:
     void apply(const NotifyIconData &data);
     void notify(std::uint32_t message);
     void onActivated(QSystemTrayIcon::ActivationReason reason);
+    bool iconEmbedded() const;
+    void showPendingBalloon();
 
     std::unique_ptr<QSystemTrayIcon> m_icon;
     QPointer<QObject> m_owner;
     std::uint32_t m_id = 0;
     std::uint32_t m_callbackMessage = 0;
     QTimer m_balloonTimer;
+    QTimer m_embedWait;
+    struct Balloon {
+        QString title;
+        QString text;
+        int timeout = 0;
+    };
+    std::optional<Balloon> m_pendingBalloon;
 };

@@ -4,6 +4,8 @@
 
 #include <QEvent>
 
+#include <functional>
+
 // A callback from the tray: posted to the record's hWnd, in the order the tray
 // reported, on the user-interface thread.
 class TrayCallbackEvent : public QEvent {
@@ -35,4 +37,18 @@ public:
     virtual bool ShellNotifyIcon(std::uint32_t message, const NotifyIconData &data) = 0;
     // Whether the desktop has a notification area to hide a window into.
     virtual bool isAvailable() const = 0;
+
+    // Called with the new answer of isAvailable() when a notification area comes
+    // or goes (a panel restarting, or starting after the program).
+    void setAvailabilityHandler(std::function<void(bool)> handler) { m_availabilityHandler = std::move(handler); }
+
+protected:
+    void availabilityChanged(bool available)
+    {
+        if (m_availabilityHandler)
+            m_availabilityHandler(available);
+    }
+
+private:
+    std::function<void(bool)> m_availabilityHandler;
 };

@@ -1,4 +1,4 @@
-#include "app/Failure.h"
+#include "platform/Failure.h"
 #include "platform/DesktopShell.h"
 
 #include <QFile>
@@ -14,6 +14,7 @@ private slots:
     void passesOneArgumentWithoutShell_data();
     void passesOneArgumentWithoutShell();
     void missingOpenerFails();
+    void openerThatFailsIsReported();
 
 private:
     QString recorded();
@@ -59,9 +60,9 @@ void TestDesktopShell::passesOneArgumentWithoutShell()
     QFETCH(QString, argument);
     DesktopShell shell(m_opener);
     if (url)
-        shell.openUrl(argument);
+        shell.openUrl(argument, {});
     else
-        shell.openTextFile(argument);
+        shell.openTextFile(argument, {});
     QCOMPARE(recorded(), QStringLiteral("1|") + argument);
     QVERIFY(!QFile::exists(QStringLiteral("pwned")));
 }
@@ -69,7 +70,21 @@ void TestDesktopShell::passesOneArgumentWithoutShell()
 void TestDesktopShell::missingOpenerFails()
 {
     DesktopShell shell(m_dir->filePath(QStringLiteral("no-such-opener")));
-    QVERIFY_THROWS_EXCEPTION(Failure, shell.openTextFile(QStringLiteral("/tmp/x.txt")));
+    QVERIFY_THROWS_EXCEPTION(Failure, shell.openTextFile(QStringLiteral("/tmp/x.txt"), {}));
+}
+
+void TestDesktopShell::openerThatFailsIsReported()
+{
+    // As xdg-open does when no program handles the file.
+    QFile script(m_opener);
+    QVERIFY(script.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    script.write("#!/bin/sh\nexit 3\n");
+    script.close();
+    DesktopShell shell(m_opener);
+    QString told;
+    shell.openTextFile(QStringLiteral("/tmp/x.txt"), [&](const QString &why) { told = why; });
+    QTRY_VERIFY(!told.isEmpty());
+    QVERIFY2(told.contains(QStringLiteral("exit status 3")), qPrintable(told));
 }
 
 QTEST_GUILESS_MAIN(TestDesktopShell)

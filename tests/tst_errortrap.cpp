@@ -1,5 +1,5 @@
 #include "app/ErrorTrap.h"
-#include "app/Failure.h"
+#include "platform/Failure.h"
 #include "app/Globals.h"
 #include "doubles/FakeMessageBox.h"
 

@@ -1,7 +1,8 @@
-#include "app/Failure.h"
+#include "platform/Failure.h"
 #include "app/Globals.h"
 #include "doubles/FakePlatform.h"
 #include "memory/IntervalSave.h"
+#include "platform/PosixFileSystem.h"
 
 #include <QDir>
 #include <QFile>
@@ -31,6 +32,7 @@ private:
 
     std::unique_ptr<QTemporaryDir> m_dir;
     QString m_log;
+    PosixFileSystem m_files;
 };
 
 void TestHistoryLog::init()
@@ -58,6 +60,9 @@ void TestHistoryLog::logPath_data()
     QTest::newRow("TEMP empty: state folder") << "" << "@/state" << "/h" << "@/state/Corvane/Ramtidy.txt";
     QTest::newRow("no TEMP, no XDG_STATE_HOME") << QString() << QString() << "@" << "@/.local/state/Corvane/Ramtidy.txt";
     QTest::newRow("relative XDG_STATE_HOME ignored") << QString() << "rel" << "@" << "@/.local/state/Corvane/Ramtidy.txt";
+    QTest::newRow("relative TEMP taken as unset") << "tmp" << QString() << "@" << "@/.local/state/Corvane/Ramtidy.txt";
+    QTest::newRow("HOME unset: the account's home") << QString() << QString() << QString()
+                                                    << "@/account/.local/state/Corvane/Ramtidy.txt";
 }
 
 void TestHistoryLog::logPath()
@@ -67,29 +72,34 @@ void TestHistoryLog::logPath()
     QFETCH(QString, home);
     QFETCH(QString, path);
     const QString scratch = m_dir->path();
-    QProcessEnvironment env;
-    if (!temp.isNull())
-        env.insert(QStringLiteral("TEMP"), temp);
-    if (!stateHome.isNull())
-        env.insert(QStringLiteral("XDG_STATE_HOME"), stateHome.replace(u'@', scratch));
-    env.insert(QStringLiteral("HOME"), home.replace(u'@', scratch));
-    QCOMPARE(IntervalSave::HistoryLogPathFor(env), path.replace(u'@', scratch));
+    FakeEnvironment env;
+    env.values = {{"TEMP", temp}, {"XDG_STATE_HOME", stateHome.replace(u'@', scratch)},
+                  {"HOME", home.replace(u'@', scratch)}};
+    env.account = scratch + QStringLiteral("/account");
+    PosixFileSystem files;
+    QCOMPARE(IntervalSave::HistoryLogPathFor(env, files), path.replace(u'@', scratch));
 }
 
 void TestHistoryLog::stateFolderIsPrivate()
 {
-    QProcessEnvironment env;
-    env.insert(QStringLiteral("HOME"), m_dir->path());
-    const QString path = IntervalSave::HistoryLogPathFor(env);
+    FakeEnvironment env;
+    env.values = {{"HOME", m_dir->path()}, {"TEMP", QString()}, {"XDG_STATE_HOME", QString()}};
+    PosixFileSystem files;
+    const QByteArray folder = QFile::encodeName(QFileInfo(IntervalSave::HistoryLogPathFor(env, files)).path());
     struct stat info {};
-    QCOMPARE(::stat(QFile::encodeName(QFileInfo(path).path()).constData(), &info), 0);
+    QCOMPARE(::stat(folder.constData(), &info), 0);
     QCOMPARE(info.st_mode & 0777, 0700u);
+    // A folder that already exists keeps the mode its owner gave it.
+    QCOMPARE(::chmod(folder.constData(), 0750), 0);
+    IntervalSave::HistoryLogPathFor(env, files);
+    QCOMPARE(::stat(folder.constData(), &info), 0);
+    QCOMPARE(info.st_mode & 0777, 0750u);
 }
 
 void TestHistoryLog::appendsWholeLines()
 {
-    IntervalSave::AppendHistoryLine(m_log, QStringLiteral("RAM Memory was freed at 12/6/2026 5:30:12 PM"));
-    IntervalSave::AppendHistoryLine(m_log, QStringLiteral("zweite Zeile ü"));
+    IntervalSave::AppendHistoryLine(m_files, m_log, QStringLiteral("RAM Memory was freed at 12/6/2026 5:30:12 PM"));
+    IntervalSave::AppendHistoryLine(m_files, m_log, QStringLiteral("zweite Zeile ü"));
     QCOMPARE(contents(m_log),
              QByteArray("RAM Memory was freed at 12/6/2026 5:30:12 PM\r\nzweite Zeile \xc3\xbc\r\n"));
     struct stat info {};
@@ -140,7 +150,7 @@ void TestHistoryLog::refusesUnsafeTargets()
         path = m_dir->filePath(QStringLiteral("plain/Ramtidy.txt"));
     }
     try {
-        IntervalSave::AppendHistoryLine(path, QStringLiteral("line"));
+        IntervalSave::AppendHistoryLine(m_files, path, QStringLiteral("line"));
         QFAIL("the line was written");
     } catch (const Failure &failure) {
         QVERIFY2(QString::fromUtf8(failure.what()).contains(path), failure.what());
@@ -161,7 +171,7 @@ void TestHistoryLog::refusesAnotherUsersFile()
         file.write("theirs\r\n");
     }
     QCOMPARE(::chown(QFile::encodeName(m_log).constData(), 65534, 65534), 0);
-    QVERIFY_THROWS_EXCEPTION(Failure, IntervalSave::AppendHistoryLine(m_log, QStringLiteral("mine")));
+    QVERIFY_THROWS_EXCEPTION(Failure, IntervalSave::AppendHistoryLine(m_files, m_log, QStringLiteral("mine")));
     QCOMPARE(contents(m_log), QByteArray("theirs\r\n"));
 }
 

@@ -1,4 +1,5 @@
 #include "app/Main.h"
+#include "platform/PosixFileSystem.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -110,12 +111,13 @@ void TestMain::fileExists()
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
     const QString path = dir.filePath(QStringLiteral("log.txt"));
-    QVERIFY(!Main::FileExists(path));
-    QVERIFY(!Main::FileExists(QString()));
+    PosixFileSystem files;
+    QVERIFY(!Main::FileExists(files, path));
+    QVERIFY(!Main::FileExists(files, QString()));
     QFile file(path);
     QVERIFY(file.open(QIODevice::WriteOnly));
     file.close();
-    QVERIFY(Main::FileExists(path));
+    QVERIFY(Main::FileExists(files, path));
 }
 
 void TestMain::deleteFileForced()
@@ -123,14 +125,15 @@ void TestMain::deleteFileForced()
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
     const QString path = dir.filePath(QStringLiteral("log.txt"));
-    Main::DeleteFileForced(path); // missing: nothing happens, nothing thrown
+    PosixFileSystem files;
+    QCOMPARE(Main::DeleteFileForced(files, path), QString()); // missing: nothing happens
 
     QFile file(path);
     QVERIFY(file.open(QIODevice::WriteOnly));
     file.write("x");
     file.close();
     QVERIFY(file.setPermissions(QFileDevice::ReadOwner));
-    Main::DeleteFileForced(path);
+    QCOMPARE(Main::DeleteFileForced(files, path), QString());
     QVERIFY(!QFile::exists(path));
 }
 

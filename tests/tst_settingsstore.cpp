@@ -1,5 +1,7 @@
-#include "app/Failure.h"
+#include "doubles/FakeEnvironment.h"
+#include "platform/Failure.h"
 #include "platform/IniSettingsStore.h"
+#include "platform/XdgFolders.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -11,7 +13,8 @@ class TestSettingsStore : public QObject {
 
 private slots:
     void init();
-    void defaultPathFollowsXdg();
+    void configHome_data();
+    void configHome();
     void readOfAbsentKeyCreatesNothing();
     void writeIsOnDiskAtOnce();
     void lastWriteWins();
@@ -29,16 +32,32 @@ void TestSettingsStore::init()
     m_path = m_dir->filePath(QStringLiteral("Corvane/Ramtidy.conf"));
 }
 
-void TestSettingsStore::defaultPathFollowsXdg()
+void TestSettingsStore::configHome_data()
 {
-    qputenv("XDG_CONFIG_HOME", m_dir->path().toUtf8());
-    QCOMPARE(IniSettingsStore::defaultPath(), m_dir->filePath(QStringLiteral("Corvane/Ramtidy.conf")));
-    qunsetenv("XDG_CONFIG_HOME");
+    QTest::addColumn<QString>("configHome");
+    QTest::addColumn<QString>("home");
+    QTest::addColumn<QString>("folder");
+    QTest::newRow("XDG_CONFIG_HOME") << "/cfg" << "/h" << "/cfg";
+    QTest::newRow("unset: under HOME") << QString() << "/h" << "/h/.config";
+    // A relative value would make the file follow the working folder.
+    QTest::newRow("relative XDG_CONFIG_HOME ignored") << "cfg" << "/h" << "/h/.config";
+    QTest::newRow("HOME unset: the account's home") << QString() << QString() << "/home/account/.config";
+    QTest::newRow("relative HOME: the account's home") << QString() << "h" << "/home/account/.config";
+}
+
+void TestSettingsStore::configHome()
+{
+    QFETCH(QString, configHome);
+    QFETCH(QString, home);
+    QFETCH(QString, folder);
+    FakeEnvironment environment;
+    environment.values = {{"XDG_CONFIG_HOME", configHome}, {"HOME", home}};
+    QCOMPARE(XdgFolders::configHome(environment), folder);
 }
 
 void TestSettingsStore::readOfAbsentKeyCreatesNothing()
 {
-    IniSettingsStore store(m_path);
+    IniSettingsStore store(m_path, QStringLiteral("Ramtidy"));
     QCOMPARE(store.read(QStringLiteral("OftenIndex"), QStringLiteral("2")), QStringLiteral("2"));
     QVERIFY(!QFile::exists(m_path));
     store.write(QStringLiteral("Minimized"), QStringLiteral("Off"));
@@ -50,7 +69,7 @@ void TestSettingsStore::readOfAbsentKeyCreatesNothing()
 
 void TestSettingsStore::writeIsOnDiskAtOnce()
 {
-    IniSettingsStore store(m_path);
+    IniSettingsStore store(m_path, QStringLiteral("Ramtidy"));
     store.write(QStringLiteral("OftenIndex"), QStringLiteral("11"));
     store.write(QStringLiteral("Windows Startup"), QStringLiteral("On"));
     // What another process sees is the file itself.
@@ -60,13 +79,13 @@ void TestSettingsStore::writeIsOnDiskAtOnce()
     QVERIFY(text.startsWith("[Ramtidy]\n"));
     QVERIFY(text.contains("OftenIndex=11\n"));
     QVERIFY(text.contains("Windows%20Startup=On\n"));
-    QCOMPARE(IniSettingsStore(m_path).read(QStringLiteral("Windows Startup"), QString()), QStringLiteral("On"));
+    QCOMPARE(IniSettingsStore(m_path, QStringLiteral("Ramtidy")).read(QStringLiteral("Windows Startup"), QString()), QStringLiteral("On"));
 }
 
 void TestSettingsStore::lastWriteWins()
 {
-    IniSettingsStore first(m_path);
-    IniSettingsStore second(m_path);
+    IniSettingsStore first(m_path, QStringLiteral("Ramtidy"));
+    IniSettingsStore second(m_path, QStringLiteral("Ramtidy"));
     first.write(QStringLiteral("StartStopState"), QStringLiteral("On"));
     QCOMPARE(second.read(QStringLiteral("StartStopState"), QString()), QStringLiteral("On"));
     second.write(QStringLiteral("StartStopState"), QStringLiteral("Off"));
@@ -79,7 +98,7 @@ void TestSettingsStore::unwritableStoreFails()
     QFile blocker(m_dir->filePath(QStringLiteral("Corvane")));
     QVERIFY(blocker.open(QIODevice::WriteOnly));
     blocker.close();
-    IniSettingsStore store(m_path);
+    IniSettingsStore store(m_path, QStringLiteral("Ramtidy"));
     QVERIFY_THROWS_EXCEPTION(Failure, store.write(QStringLiteral("OftenIndex"), QStringLiteral("3")));
 }
 

@@ -1,4 +1,4 @@
-#include "app/Failure.h"
+#include "platform/Failure.h"
 #include "doubles/FakeTrayService.h"
 #include "tray/cSysTray.h"
 #include "tray/mSysTray.h"

@@ -11,6 +11,13 @@
 #include <QEvent>
 #include <QTimer>
 
+namespace {
+
+// How long a start into the tray waits for a tray host that is not there yet.
+constexpr int TrayWaitAtStart = 30 * 1000;
+
+} // namespace
+
 void Form1::changeEvent(QEvent *event)
 {
     QWidget::changeEvent(event);
@@ -35,7 +42,11 @@ void Form1::Form_Resize()
 void Form1::minimizeAtStart()
 {
     if (!m_platform.tray.isAvailable()) {
+        // Started at logon, the panel with its tray often comes up after us: stay
+        // minimized where the desktop keeps minimized windows, and move into the
+        // tray if one appears soon.
         setWindowState(windowState() | Qt::WindowMinimized);
+        m_trayWait.setRemainingTime(TrayWaitAtStart);
         return;
     }
     // A window that has never been shown goes to the tray directly: given the
@@ -45,6 +56,24 @@ void Form1::minimizeAtStart()
     // The balloon waits with events running; start-up finishes first, so that
     // nothing the user does meanwhile finds it half done.
     QTimer::singleShot(0, this, &Form1::showTrayBalloon);
+}
+
+void Form1::trayAvailabilityChanged(bool available)
+{
+    if (!available) {
+        m_trayWait.setRemainingTime(0);
+        // The icon that would bring the window back is gone with the tray host.
+        if (Globals::HiddenInTray) {
+            Globals::HiddenInTray = false;
+            setWindowState(windowState() & ~Qt::WindowMinimized);
+            show();
+        }
+        return;
+    }
+    if (!m_trayWait.hasExpired() && (windowState() & Qt::WindowMinimized) && !Globals::HiddenInTray) {
+        m_trayWait.setRemainingTime(0);
+        hideInTray();
+    }
 }
 
 void Form1::hideInTray()

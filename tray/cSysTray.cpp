@@ -1,6 +1,6 @@
 #include "cSysTray.h"
 
-#include "app/Failure.h"
+#include "platform/Failure.h"
 #include "mSysTray.h"
 #include "platform/TrayService.h"
 

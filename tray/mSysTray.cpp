@@ -1,6 +1,6 @@
 #include "mSysTray.h"
 
-#include "app/Failure.h"
+#include "platform/Failure.h"
 #include "cSysTray.h"
 #include "platform/TrayService.h"
 

@@ -4,6 +4,7 @@
 #include "app/Globals.h"
 #include "memory/mMemory.h"
 #include "platform/MessageBox.h"
+#include "platform/TrayService.h"
 #include "tray/cSysTray.h"
 #include "ui/ProgramIcon.h"
 #include "ui/Twips.h"
@@ -77,6 +78,13 @@ Form1::Form1(Platform platform, QWidget *parent)
     m_timer2.setInterval(400);
     connect(&m_timer2, &QTimer::timeout, this, &Form1::Timer2_Timer);
     m_timer2.start();
+
+    m_platform.tray.setAvailabilityHandler([this](bool available) { trayAvailabilityChanged(available); });
+}
+
+Form1::~Form1()
+{
+    m_platform.tray.setAvailabilityHandler({});
 }
 
 void Form1::createControls()
@@ -195,6 +203,7 @@ void Form1::connectHandlers()
     connect(&m_timer1, &QTimer::timeout, this, &Form1::Timer1_Timer);
     connect(m_cSysTray1, &cSysTray::MouseUp, this, &Form1::cSysTray1_MouseUp);
     connect(m_check8, &QCheckBox::toggled, this, &Form1::Check8_Click);
+    connect(m_check4, &QCheckBox::toggled, this, &Form1::Check4_Click);
 
     // A choice in the list counts as a click whether made with the mouse or the
     // keyboard; a click on the row already chosen counts too.

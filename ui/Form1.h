@@ -1,8 +1,10 @@
 #pragma once
 
 #include "platform/Platform.h"
+#include "ui/SkinFramework.h"
 
 #include <QCursor>
+#include <QDeadlineTimer>
 #include <QTimer>
 #include <QWidget>
 
@@ -27,11 +29,15 @@ public:
     enum MousePointer { vbDefault = 0, vbHourglass = 11, vbCustom = 99 };
 
     explicit Form1(Platform platform, QWidget *parent = nullptr);
+    ~Form1() override;
 
     // Start-up: runs once, after construction and before the window is first shown.
     void Form_Load();
     // Shows the window as start-up left it: not at all when it went to the tray.
     void showAfterLoad();
+
+    // The optional skin from the program folder.
+    void ApplySkin();
 
     // Timer2: refreshes the RAM panel.
     void Timer2_Timer();
@@ -56,6 +62,11 @@ public:
     void cSysTray1_MouseUp(std::int16_t button, std::int32_t id);
     void Check8_Click();
     cSysTray *trayControl() const { return m_cSysTray1; }
+    // A notification area came or went.
+    void trayAvailabilityChanged(bool available);
+
+    // Start at logon.
+    void Check4_Click();
 
     // Closing: stops the scheduler and takes the icon out of the tray, then ends.
     void Form_QueryUnload();
@@ -76,6 +87,8 @@ private:
     void hoverOver(MousePointer shape);
     void connectHandlers();
     void selectRow(int position);
+    void MaybeOpenHomePage();
+    void loadHandCursor();
     void minimizeAtStart();
     void hideInTray();
     void showTrayBalloon();
@@ -84,6 +97,9 @@ private:
     MousePointer m_mousePointer = vbDefault;
     QCursor m_mouseIcon{Qt::PointingHandCursor};
     bool m_isLoading = false; // true while Form_Load runs
+    SkinFramework m_skinFramework1;
+    // Running while a start that asked for the tray waits for a tray host.
+    QDeadlineTimer m_trayWait{0};
 
     std::int32_t m_autoFreeCounter = 0;
     int m_autoFreeSeconds = 0;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/Failure.h"
+#include "platform/Failure.h"
 #include "platform/SettingsStore.h"
 
 #include <QMap>

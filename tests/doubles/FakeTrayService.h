@@ -28,6 +28,13 @@ public:
         QCoreApplication::postEvent(owner, new TrayCallbackEvent(TrayCallbackMessage, id, trayMessage));
     }
 
+    // The tray host comes or goes.
+    void setAvailable(bool value)
+    {
+        available = value;
+        availabilityChanged(value);
+    }
+
     QList<Sent> sent;
     QPointer<QObject> owner;
     bool available = true;

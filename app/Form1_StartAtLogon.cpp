@@ -1,0 +1,55 @@
+// The start-at-logon option and its companion, starting hidden in the tray.
+#include "ui/Form1.h"
+
+#include "app/Globals.h"
+#include "platform/Autostart.h"
+#include "platform/MessageBox.h"
+#include "platform/SettingsStore.h"
+#include "platform/mStartUp.h"
+
+#include <QCheckBox>
+#include <QSignalBlocker>
+
+void Form1::Check4_Click()
+{
+    if (m_isLoading)
+        return; // restoring the box at start-up changes nothing outside the window
+    const bool on = m_check4->isChecked();
+    const auto word = [](bool value) { return value ? QStringLiteral("On") : QStringLiteral("Off"); };
+    const auto tell = [this](const std::exception &e) {
+        m_platform.msgBox.MsgBox(QString::fromUtf8(e.what()), vbExclamation, Globals::AppTitle);
+    };
+    // After a failure the boxes and the stored choice say what is, not what was clicked.
+    const auto undoClick = [this, on] {
+        const QSignalBlocker blocker(m_check4);
+        m_check4->setChecked(!on);
+        m_check8->setVisible(!on);
+    };
+    if (on) {
+        m_check8->setVisible(true);
+    } else {
+        m_check8->setChecked(false);
+        m_check8->setVisible(false);
+    }
+    try {
+        m_platform.settings.write(QStringLiteral("Windows Startup"), word(on));
+    } catch (const std::exception &e) {
+        tell(e);
+        undoClick();
+        return;
+    }
+    try {
+        if (on)
+            mStartUp::AddToStartup(m_platform.process, m_platform.autostart);
+        else
+            mStartUp::RemoveFromStartup(m_platform.process, m_platform.autostart);
+    } catch (const std::exception &e) {
+        tell(e);
+        undoClick();
+        try {
+            m_platform.settings.write(QStringLiteral("Windows Startup"), word(!on));
+        } catch (const std::exception &again) {
+            tell(again);
+        }
+    }
+}

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+// Files the program reads and writes. Files from outside are taken only as regular
+// files of a trusted owner, never through a symbolic link, never by an open that
+// could block, and never beyond a size bound. Failures throw Failure with a text
+// that names the file and the reason.
+class FileService {
+public:
+    // Text read from a file, and whether bytes that are not UTF-8 were replaced.
+    struct Text {
+        QString text;
+        bool replacedInvalidBytes = false;
+    };
+
+    virtual ~FileService() = default;
+
+    // Whether something exists at the path (a link counts, whatever it points at).
+    virtual bool exists(const QString &path) const = 0;
+    // Whether a regular file, not a link, is at the path.
+    virtual bool isRegularFile(const QString &path) const = 0;
+
+    // The folder and any missing parents, each created private to the user. A
+    // folder that already exists keeps its mode.
+    virtual void makePrivateFolder(const QString &path) = 0;
+
+    // Appends whole bytes to the user's own file, creating it 0600. A write that
+    // fails part-way is undone, so the file never ends inside a line.
+    virtual void append(const QString &path, const QByteArray &bytes) = 0;
+    // Checks that the path is the user's own regular file, to hand it to another program.
+    virtual void checkOwnFile(const QString &path) const = 0;
+    // The UTF-8 text of the user's own file, at most `maxBytes` long.
+    virtual Text readOwnText(const QString &path, qint64 maxBytes) const = 0;
+    // The bytes of a file that ships with the program: owned by the user or by root.
+    virtual QByteArray readProgramFile(const QString &path, qint64 maxBytes) const = 0;
+
+    // Writes the whole file or leaves the old one in place.
+    virtual void replace(const QString &path, const QByteArray &bytes) = 0;
+    // Removes the name (a link itself, never what it points at); a missing file is
+    // not an error.
+    virtual void remove(const QString &path) = 0;
+};

@@ -1,0 +1,10 @@
+#pragma once
+
+#include "Process.h"
+
+class LinuxProcess : public ProcessService {
+public:
+    QString executablePath() const override;
+    QString programFolder() const override;
+    [[noreturn]] void EndProgram() override;
+};

@@ -1,0 +1,55 @@
+#include "XdgFolders.h"
+
+#include "Environment.h"
+
+#include <QDir>
+
+namespace {
+
+QString absoluteOrEmpty(const QString &path)
+{
+    return QDir::isAbsolutePath(path) ? QDir::cleanPath(path) : QString();
+}
+
+QString underHome(const EnvironmentService &environment, const char *variable, const char *fallback)
+{
+    const QString value = absoluteOrEmpty(environment.variable(variable));
+    return value.isEmpty() ? QDir(XdgFolders::home(environment)).filePath(QLatin1String(fallback)) : value;
+}
+
+} // namespace
+
+namespace XdgFolders {
+
+QString home(const EnvironmentService &environment)
+{
+    const QString home = absoluteOrEmpty(environment.variable("HOME"));
+    return home.isEmpty() ? absoluteOrEmpty(environment.accountHome()) : home;
+}
+
+QString configHome(const EnvironmentService &environment)
+{
+    return underHome(environment, "XDG_CONFIG_HOME", ".config");
+}
+
+QString stateHome(const EnvironmentService &environment)
+{
+    return underHome(environment, "XDG_STATE_HOME", ".local/state");
+}
+
+QString firstConfigDir(const EnvironmentService &environment)
+{
+    const QStringList dirs = environment.variable("XDG_CONFIG_DIRS").split(u':', Qt::SkipEmptyParts);
+    for (const QString &dir : dirs) {
+        if (QDir::isAbsolutePath(dir))
+            return QDir::cleanPath(dir);
+    }
+    return QStringLiteral("/etc/xdg");
+}
+
+QString temp(const EnvironmentService &environment)
+{
+    return absoluteOrEmpty(environment.variable("TEMP"));
+}
+
+} // namespace XdgFolders

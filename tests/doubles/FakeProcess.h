@@ -1,0 +1,13 @@
+#pragma once
+
+#include "platform/Process.h"
+
+class FakeProcess : public ProcessService {
+public:
+    QString executablePath() const override { return folder + QStringLiteral("/ramtidy"); }
+    QString programFolder() const override { return folder; }
+    void EndProgram() override { ++ended; }
+
+    QString folder = QStringLiteral("/nonexistent/program");
+    int ended = 0;
+};

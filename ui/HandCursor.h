@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QByteArray>
+#include <QCursor>
+#include <QPoint>
+
+// The hover pointer, read from a Windows cursor file (.CUR). Qt's image reader
+// takes the picture; the hotspot, which it does not expose, comes from the
+// file's header.
+namespace HandCursor {
+
+// The hotspot of the file's first image. Throws Failure when the bytes are not a
+// cursor file.
+QPoint hotSpot(const QByteArray &bytes);
+
+// The cursor the file holds. Throws Failure when it is not a loadable cursor.
+QCursor load(const QByteArray &bytes);
+
+} // namespace HandCursor
