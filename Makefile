@@ -2,7 +2,7 @@
 BUILD ?= build
 CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
-.PHONY: all setup build run stop test bench clean
+.PHONY: all setup build run stop test bench package clean
 
 all: build
 
@@ -21,6 +21,9 @@ stop:
 
 test: build
 	@cd $(BUILD) && ctest --output-on-failure --timeout 300
+
+package: build
+	@cmake --build $(BUILD) --target package
 
 bench: build
 	@$(BUILD)/bench/bench_memorystatus

@@ -1,3 +1,4 @@
+#include "app/CommandLine.h"
 #include "app/Globals.h"
 #include "platform/DisplayProbe.h"
 #include "platform/LinuxPlatform.h"
@@ -10,6 +11,14 @@
 
 int main(int argc, char *argv[])
 {
+    QApplication::setApplicationName(QStringLiteral("ramtidy"));
+    QApplication::setApplicationVersion(QStringLiteral(RAMTIDY_VERSION));
+    if (argc > 1) {
+        // The program takes no arguments: whatever was given is answered here,
+        // before the display probe, so that --help works without a display.
+        const QCoreApplication commandLineOnly(argc, argv);
+        return CommandLine::print(CommandLine::answer(QCoreApplication::arguments()));
+    }
     if (const QString reason = DisplayProbe::unavailableReason(); !reason.isEmpty()) {
         std::fprintf(stderr, "ramtidy: %s\n", qPrintable(reason));
         return 1;
@@ -18,8 +27,8 @@ int main(int argc, char *argv[])
     // The window may be hidden in the tray while a message box closes; only
     // closing the main window ends the program.
     QApplication::setQuitOnLastWindowClosed(false);
-    QApplication::setApplicationName(QStringLiteral("ramtidy"));
     QApplication::setOrganizationName(QStringLiteral("Corvane"));
+    QGuiApplication::setDesktopFileName(Globals::AppId);
 
     LinuxPlatform linuxPlatform(Globals::MakerName, Globals::ProductName, Globals::AppId);
     Form1 form(linuxPlatform.services());

@@ -40,6 +40,30 @@ class MainWindow(unittest.TestCase):
         self.assertEqual(len(lines), 1, result.stderr)
         self.assertIn("no graphical display", lines[0])
 
+    def test_command_line_is_answered_without_a_display(self):
+        env = {k: v for k, v in os.environ.items() if k not in ("DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM")}
+        # (arguments, exit status, text expected on stdout, text expected on the one stderr line)
+        rows = [
+            (["--help"], 0, "--version", None),
+            (["--version"], 0, "ramtidy ", None),
+            (["--bogus"], 2, None, "'bogus'"),
+            (["-platform", "offscreen"], 2, None, "'platform'"),
+            (["file.txt"], 2, None, "'file.txt'"),
+        ]
+        for arguments, status, out, err in rows:
+            with self.subTest(arguments=arguments):
+                result = subprocess.run([BINARY, *arguments], env=env, capture_output=True, text=True, timeout=20)
+                self.assertEqual(result.returncode, status, result.stderr)
+                if out is not None:
+                    self.assertIn(out, result.stdout)
+                    self.assertEqual(result.stderr, "")
+                else:
+                    self.assertEqual(result.stdout, "")
+                    lines = result.stderr.splitlines()
+                    self.assertEqual(len(lines), 1, result.stderr)
+                    self.assertTrue(lines[0].startswith("ramtidy: "), lines[0])
+                    self.assertIn(err, lines[0])
+
     def test_unreachable_display_gives_one_clear_line(self):
         env = dict(os.environ, DISPLAY=":189")
         env.pop("QT_QPA_PLATFORM", None)

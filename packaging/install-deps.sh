@@ -9,6 +9,8 @@ packages=(
   fonts-liberation2 xdg-utils
   # end-to-end tests and the virtual display of `make run`
   xvfb openbox trayer xdotool xclip x11-utils imagemagick python3 procps
+  # the Debian package (`make package`: dpkg-shlibdeps and file) and its checks
+  dpkg-dev file lintian desktop-file-utils appstream
 )
 
 missing=()
