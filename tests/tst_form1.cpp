@@ -3,6 +3,9 @@
 #include "ui/Form1.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QHeaderView>
@@ -28,6 +31,8 @@ private slots:
     void load();
     void help();
     void hoverPointer();
+    void startUpFiles_data();
+    void startUpFiles();
 
 private:
     template <typename T> T *control(const char *name) { return m_form->findChild<T *>(QLatin1String(name)); }
@@ -231,6 +236,101 @@ void TestForm1::hoverPointer()
     // A cursor file replaces the hand.
     m_form->setMouseIcon(QCursor(Qt::CrossCursor));
     QCOMPARE(m_form->cursor().shape(), Qt::CrossCursor);
+}
+
+// What start-up takes from the program folder (skin, cursor) and the draw that
+// decides on the home page, with the boxes each case gives.
+void TestForm1::startUpFiles_data()
+{
+    QTest::addColumn<QString>("skin"); // a file's contents, "<folder>", "<link>" or "" for none
+    QTest::addColumn<QString>("cursor"); // "<real>", other contents, or "" for none
+    QTest::addColumn<double>("draw");
+    QTest::addColumn<bool>("launchFails");
+    QTest::addColumn<QList<int>>("boxes");
+    QTest::addColumn<bool>("recoloured");
+    QTest::addColumn<bool>("homePage");
+    const QString sample = QStringLiteral("<sample>");
+    QTest::newRow("nothing there, draw 51") << "" << "" << 0.5 << false << QList<int>{} << false << false;
+    QTest::newRow("sample skin and cursor") << sample << "<real>" << 0.5 << false << QList<int>{} << true << false;
+    QTest::newRow("skin name is a folder") << "<folder>" << "" << 0.5 << false << QList<int>{} << false << false;
+    QTest::newRow("skin name is a link") << "<link>" << "" << 0.5 << false << QList<int>{} << false << false;
+    QTest::newRow("malformed skin") << "QLabel { color: red" << "" << 0.5 << false << QList<int>{100} << true << false;
+    QTest::newRow("skin of comments only") << "/* nothing */" << "" << 0.5 << false << QList<int>{100} << true << false;
+    QTest::newRow("cursor file not a cursor") << "" << "MZ not a cursor" << 0.5 << false << QList<int>{128} << false
+                                              << false;
+    QTest::newRow("draw 7 opens the home page") << "" << "" << 0.06 << false << QList<int>{} << false << true;
+    QTest::newRow("draw 8 does not") << "" << "" << 0.07 << false << QList<int>{} << false << false;
+    QTest::newRow("draw 6 does not") << "" << "" << 0.059 << false << QList<int>{} << false << false;
+    QTest::newRow("home page that cannot open") << "" << "" << 0.06 << true << QList<int>{108} << false << false;
+}
+
+void TestForm1::startUpFiles()
+{
+    QFETCH(QString, skin);
+    QFETCH(QString, cursor);
+    QFETCH(double, draw);
+    QFETCH(bool, launchFails);
+    QFETCH(QList<int>, boxes);
+    QFETCH(bool, recoloured);
+    QFETCH(bool, homePage);
+    QTemporaryDir folder;
+    QVERIFY(folder.isValid());
+    QVERIFY(QDir(folder.path()).mkdir(QStringLiteral("x")));
+    const QString skinPath = folder.filePath(QStringLiteral("x/o.cjs"));
+    if (skin == u"<folder>") {
+        QVERIFY(QDir().mkdir(skinPath));
+    } else if (skin == u"<link>") {
+        QVERIFY(QFile::link(qEnvironmentVariable("RAMTIDY_SAMPLE_SKIN"), skinPath));
+    } else if (skin == u"<sample>") {
+        QVERIFY(QFile::copy(qEnvironmentVariable("RAMTIDY_SAMPLE_SKIN"), skinPath));
+    } else if (!skin.isEmpty()) {
+        QFile file(skinPath);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(skin.toUtf8());
+    }
+    const QString cursorPath = folder.filePath(QStringLiteral("HAND-M.CUR"));
+    if (cursor == u"<real>") {
+        QVERIFY(QFile::copy(qEnvironmentVariable("RAMTIDY_CURSOR"), cursorPath));
+    } else if (!cursor.isEmpty()) {
+        QFile file(cursorPath);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(cursor.toUtf8());
+    }
+    m_platform.process.folder = folder.path();
+    m_platform.random.next = draw;
+    m_platform.shell.fail = launchFails;
+    m_platform.clock.time = QDateTime(QDate(2026, 12, 7), QTime(1, 2, 3));
+
+    m_form->Form_Load();
+
+    QList<int> shown;
+    for (const auto &box : m_platform.msgBox.shown)
+        shown << box.text.section(QStringLiteral("Form_Load at line "), 1).section(u'\r', 0, 0).toInt();
+    QCOMPARE(shown, boxes);
+    QCOMPARE(m_form->windowTitle(), QStringLiteral("Ramtidy")); // start-up went on
+    QCOMPARE(m_platform.random.seed, 3723.0); // seconds since midnight
+    QCOMPARE(m_platform.shell.opened,
+             homePage ? QStringList{QStringLiteral("url:") + Globals::HomePageUrl} : QStringList{});
+
+    const QColor face = QApplication::palette().color(QPalette::Button);
+    const QColor expected = recoloured ? face : QColor(Qt::white);
+    for (const char *name : {"Frame1", "Frame2", "Frame3", "lblTotalRAM", "lblUsedRAM", "Check4", "Check8"}) {
+        QWidget *widget = m_form->findChild<QWidget *>(QLatin1String(name));
+        QCOMPARE(widget->palette().color(QPalette::Window), expected);
+        QCOMPARE(widget->autoFillBackground(), recoloured);
+    }
+    QCOMPARE(control<QPushButton>("PushButton5")->palette().color(QPalette::Button), QColor(Qt::white));
+    // The colour really shows: a blank spot of the window, between the frames.
+    m_form->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));
+    QCOMPARE(m_form->grab().toImage().pixelColor(QPoint(4, 4)), expected);
+    QCOMPARE(m_form->styleSheet().isEmpty(), skin != u"<sample>");
+
+    if (cursor == u"<real>") {
+        m_form->setMousePointer(Form1::vbCustom);
+        QCOMPARE(m_form->cursor().hotSpot(), QPoint(6, 0));
+        QCOMPARE(m_form->cursor().pixmap().size(), QSize(32, 32));
+    }
 }
 
 QTEST_MAIN(TestForm1)

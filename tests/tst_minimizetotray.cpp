@@ -26,6 +26,10 @@ private slots:
     void minimizedIgnoredWithoutStartup();
     void startMinimizedWithoutNotificationArea();
     void closingTakesTheIconAway();
+    void startAtLogon_data();
+    void startAtLogon();
+    void trayHostGoesWhileHidden();
+    void trayHostAfterStart();
 
 private:
     void load();
@@ -207,11 +211,90 @@ void TestMinimizeToTray::closingTakesTheIconAway()
 {
     load();
     QVERIFY(mSysTray::isInstalled());
-    m_form->Form_QueryUnload();
+    m_form->close();
+    QCOMPARE(m_platform->process.ended, 1);
     QCOMPARE(m_form->Timer1Interval(), 0);
     QCOMPARE(m_platform->tray.sent.last().message, std::uint32_t(NIM_DELETE));
     QVERIFY(!mSysTray::isInstalled());
     QVERIFY(m_platform->msgBox.shown.isEmpty());
+}
+
+void TestMinimizeToTray::startAtLogon_data()
+{
+    QTest::addColumn<bool>("tick"); // else untick a ticked box
+    QTest::addColumn<bool>("fails");
+    QTest::addColumn<bool>("ticked");
+    QTest::addColumn<QString>("stored");
+    QTest::addColumn<bool>("entry");
+    QTest::newRow("tick") << true << false << true << "On" << true;
+    QTest::newRow("untick") << false << false << false << "Off" << false;
+    // A failure is said, and the boxes and the stored choice show what really is.
+    QTest::newRow("tick, entry not written") << true << true << false << "Off" << false;
+    QTest::newRow("untick, entry not removed") << false << true << true << "On" << true;
+}
+
+void TestMinimizeToTray::startAtLogon()
+{
+    QFETCH(bool, tick);
+    QFETCH(bool, fails);
+    QFETCH(bool, ticked);
+    QFETCH(QString, stored);
+    QFETCH(bool, entry);
+    m_platform->process.folder = QStringLiteral("/opt/tools mem");
+    if (!tick) {
+        m_platform->settings.values = {{"Windows Startup", "On"}, {"Minimized", "Off"}};
+        m_platform->autostart.entries = {{"ramtidy", "/opt/tools mem/ramtidy"}};
+    }
+    load();
+    QCOMPARE(m_platform->settings.writes, 0); // restoring the box wrote nothing
+    m_platform->autostart.fail = fails;
+    if (!tick)
+        check("Check8")->setChecked(true);
+    check("Check4")->click();
+    QCOMPARE(check("Check4")->isChecked(), ticked);
+    QCOMPARE(check("Check8")->isHidden(), !ticked);
+    if (!tick)
+        QVERIFY(!check("Check8")->isChecked());
+    QCOMPARE(m_platform->settings.values.value("Windows Startup"), stored);
+    QCOMPARE(m_platform->autostart.entries.contains("ramtidy"), entry);
+    if (entry)
+        QCOMPARE(m_platform->autostart.entries.value("ramtidy"), QStringLiteral("/opt/tools mem/ramtidy"));
+    QCOMPARE(m_platform->msgBox.shown.size(), fails ? 1 : 0);
+    if (fails)
+        QVERIFY(m_platform->msgBox.shown[0].text.contains(QStringLiteral("ramtidy")));
+}
+
+void TestMinimizeToTray::trayHostGoesWhileHidden()
+{
+    load();
+    balloonTimesOutSoon();
+    m_form->setWindowState(Qt::WindowMinimized);
+    QVERIFY(!m_form->isVisible());
+    m_platform->tray.setAvailable(false);
+    QVERIFY(m_form->isVisible()); // never left unreachable
+    QVERIFY(!Globals::HiddenInTray);
+    // Without a host a minimize stays a minimize; with one back it hides again.
+    m_form->setWindowState(Qt::WindowMinimized);
+    QVERIFY(m_form->isVisible());
+    m_form->setWindowState(Qt::WindowNoState);
+    m_platform->tray.setAvailable(true);
+    QVERIFY(m_form->isVisible());
+    m_form->setWindowState(Qt::WindowMinimized);
+    QVERIFY(!m_form->isVisible());
+}
+
+void TestMinimizeToTray::trayHostAfterStart()
+{
+    m_platform->tray.available = false;
+    m_platform->settings.values = {{"Windows Startup", "On"}, {"Minimized", "On"}};
+    load();
+    QVERIFY(m_form->isVisible());
+    QVERIFY(m_form->windowState() & Qt::WindowMinimized);
+    balloonTimesOutSoon();
+    m_platform->tray.setAvailable(true);
+    QVERIFY(!m_form->isVisible());
+    QVERIFY(Globals::HiddenInTray);
+    QCOMPARE(balloons().size(), 1);
 }
 
 QTEST_MAIN(TestMinimizeToTray)
