@@ -11,6 +11,8 @@ sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from xsession import XSession, wait_until  # noqa: E402
 
 BINARY = os.environ["RAMTIDY_BIN"]
+HERE = os.path.dirname(os.path.abspath(__file__))
+SYSTEM_PYTHON = "/usr/bin/python3"  # Debian's, with python3-xlib
 ARTIFACTS = os.environ.get("RAMTIDY_ARTIFACTS", "e2e-artifacts")
 
 # Centres of the controls in client coordinates (logical pixels).
@@ -67,6 +69,26 @@ class History(unittest.TestCase):
             session.screenshot(os.path.join(ARTIFACTS, "clear-question.png"))
             session.press("Return", dialog)  # Yes is the default answer
             wait_until(lambda: not os.path.exists(log), 10, "the log to be deleted")
+
+
+    def test_copy_survives_closing_with_a_clipboard_manager(self):
+        with XSession() as session:
+            manager = session.spawn("clipboard-manager", [SYSTEM_PYTHON, os.path.join(HERE, "clipboard_manager.py")])
+            wait_until(lambda: "ready" in session.log_of("clipboard-manager"), 10, "the clipboard manager")
+            temp = os.path.join(session.scratch, "temp")
+            os.makedirs(temp)
+            with open(os.path.join(temp, "Ramtidy.txt"), "wb") as f:
+                f.write(b"RAM Memory was freed at 12/6/2026 5:30:12 PM\r\n")
+            app = session.start_app(BINARY, {"TEMP": temp})
+            wid = session.find_window()
+            session.xdotool("mousemove", "--window", wid, str(COPY[0]), str(COPY[1]), "click", "1")
+            time.sleep(0.5)
+            app.terminate()
+            self.assertEqual(app.wait(10), 0)
+            result = subprocess.run(["xclip", "-o", "-selection", "clipboard"], env=session.env,
+                                    capture_output=True, timeout=10)
+            self.assertEqual(result.stdout, b"RAM Memory was freed at 12/6/2026 5:30:12 PM\r\n")
+            self.assertIsNone(manager.poll())
 
 
 if __name__ == "__main__":

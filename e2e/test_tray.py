@@ -108,6 +108,64 @@ class Tray(unittest.TestCase):
             self.assertEqual(app.wait(10), 0)
             self.assertIsNone(tray_icon(session))
 
+    def write_settings(self, session, text):
+        conf = os.path.join(session.home, ".config", "Corvane")
+        os.makedirs(conf, exist_ok=True)
+        with open(os.path.join(conf, "Ramtidy.conf"), "w") as f:
+            f.write(text)
+
+    def wm_state(self, session, wid):
+        return session._quiet(["xprop", "-id", wid, "WM_STATE"]).stdout
+
+    def test_tray_host_after_start_takes_the_window(self):
+        with XSession(tray=False) as session:
+            self.write_settings(session, "[Ramtidy]\nWindows%20Startup=On\nMinimized=On\n")
+            session.start_app(BINARY, {"TEMP": session.scratch})
+            # No tray yet: minimized where the desktop keeps minimized windows.
+            wid = None
+
+            def iconic_window():
+                nonlocal wid
+                for candidate in session._quiet(["xdotool", "search", "--name", "^Ramtidy$"]).stdout.split():
+                    if "Iconic" in self.wm_state(session, candidate):
+                        wid = candidate
+                        return True
+                return False
+
+            wait_until(iconic_window, 10, "the window minimized at start")
+            time.sleep(3)
+            session.start_tray()
+            wait_until(lambda: tray_icon(session) is not None, 10, "the icon in the tray")
+            wait_until(lambda: self.map_state(session, wid) == "IsUnMapped"
+                       and "Iconic" not in self.wm_state(session, wid), 10, "the window to move into the tray")
+            wait_until(lambda: balloons(session, wid), 10, "the balloon")
+            icon = tray_icon(session)
+            balloon = balloons(session, wid)[0]
+            # It points at the icon, not at the screen's corner.
+            self.assertLess(abs(balloon[1] + balloon[3] / 2 - icon[1]), 400)
+            self.assertGreater(balloon[2], 400)
+
+    def test_tray_host_lost_while_hidden_brings_the_window_back(self):
+        with XSession() as session:
+            session.start_app(BINARY, {"TEMP": session.scratch})
+            wid = session.find_window()
+            wait_until(lambda: tray_icon(session) is not None, 10, "the icon in the tray")
+            session.xdotool("windowminimize", wid)
+            wait_until(lambda: self.map_state(session, wid) == "IsUnMapped", 10, "the window to hide")
+            session.kill_tray()
+            wait_until(lambda: self.map_state(session, wid) == "IsViewable", 10, "the window back on screen")
+
+    def test_sigterm_while_hidden_closes_cleanly(self):
+        with XSession() as session:
+            app = session.start_app(BINARY, {"TEMP": session.scratch})
+            wid = session.find_window()
+            wait_until(lambda: tray_icon(session) is not None, 10, "the icon in the tray")
+            session.xdotool("windowminimize", wid)
+            wait_until(lambda: self.map_state(session, wid) == "IsUnMapped", 10, "the window to hide")
+            app.terminate()
+            self.assertEqual(app.wait(10), 0)
+            self.assertIsNone(tray_icon(session))
+
     def test_without_tray_host_minimize_keeps_window_iconified(self):
         with XSession(tray=False) as session:
             session.start_app(BINARY, {"TEMP": session.scratch})

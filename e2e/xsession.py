@@ -106,10 +106,23 @@ class XSession:
             wait_until(lambda: "window id" in self._quiet(["xprop", "-root", "_NET_SUPPORTING_WM_CHECK"]).stdout,
                        20, "the window manager")
         if self.tray:
-            self.spawn("trayer", ["trayer", "--edge", "bottom", "--align", "right", "--widthtype", "request",
-                                  "--height", "24", "--SetDockType", "true", "--SetPartialStrut", "true",
-                                  "--transparent", "false"])
-            wait_until(lambda: tray_owner(self.display) != 0, 20, "the tray host")
+            self.start_tray()
+
+    def start_tray(self):
+        """Starts the tray host and waits until it owns the tray selection."""
+        tray = self.spawn("trayer", ["trayer", "--edge", "bottom", "--align", "right", "--widthtype", "request",
+                                     "--height", "24", "--SetDockType", "true", "--SetPartialStrut", "true",
+                                     "--transparent", "false"])
+        wait_until(lambda: tray_owner(self.display) != 0, 20, "the tray host")
+        return tray
+
+    def kill_tray(self):
+        """Ends the tray host at once, as a crashing panel does."""
+        for name, process in self.processes:
+            if name == "trayer" and process.poll() is None:
+                process.kill()
+                process.wait(5)
+        wait_until(lambda: tray_owner(self.display) == 0, 10, "the tray host to go")
 
     def stop(self):
         """Stops everything started here, newest first."""
@@ -137,7 +150,10 @@ class XSession:
         return self.spawn("ramtidy", [binary], env=env)
 
     def app_log(self):
-        with open(os.path.join(self.scratch, "ramtidy.log"), "rb") as log:
+        return self.log_of("ramtidy")
+
+    def log_of(self, name):
+        with open(os.path.join(self.scratch, f"{name}.log"), "rb") as log:
             return log.read().decode(errors="replace")
 
     def find_window(self, name="^Ramtidy$", timeout=20):

@@ -8,7 +8,7 @@ packages=(
   # run: Arial is mapped onto the metric-compatible Liberation fonts
   fonts-liberation2 xdg-utils
   # end-to-end tests and the virtual display of `make run`
-  xvfb openbox trayer xdotool xclip x11-utils imagemagick python3 procps
+  xvfb openbox trayer xdotool xclip x11-utils imagemagick python3 procps python3-gi gir1.2-glib-2.0 python3-xlib
   # the Debian package (`make package`: dpkg-shlibdeps and file) and its checks
   dpkg-dev file lintian desktop-file-utils appstream
 )

@@ -1,5 +1,6 @@
 #include "platform/Failure.h"
 #include "platform/DesktopShell.h"
+#include "platform/XdgAutostart.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -15,6 +16,8 @@ private slots:
     void passesOneArgumentWithoutShell();
     void missingOpenerFails();
     void openerThatFailsIsReported();
+    void autostartExec_data();
+    void autostartExec();
 
 private:
     QString recorded();
@@ -85,6 +88,24 @@ void TestDesktopShell::openerThatFailsIsReported()
     shell.openTextFile(QStringLiteral("/tmp/x.txt"), [&](const QString &why) { told = why; });
     QTRY_VERIFY(!told.isEmpty());
     QVERIFY2(told.contains(QStringLiteral("exit status 3")), qPrintable(told));
+}
+
+void TestDesktopShell::autostartExec_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<QString>("exec");
+    QTest::newRow("plain") << "/usr/lib/ramtidy/ramtidy" << "\"/usr/lib/ramtidy/ramtidy\"";
+    QTest::newRow("blanks") << "/opt/my tools/ramtidy" << "\"/opt/my tools/ramtidy\"";
+    QTest::newRow("quote, dollar, backtick") << "/o/\"$(x)`y`/r" << "\"/o/\\\\\"\\\\$(x)\\\\`y\\\\`/r\"";
+    QTest::newRow("backslash") << "/o/a\\b/r" << "\"/o/a\\\\\\\\b/r\"";
+    QTest::newRow("percent") << "/o/100%/r" << "\"/o/100%%/r\"";
+}
+
+void TestDesktopShell::autostartExec()
+{
+    QFETCH(QString, path);
+    QFETCH(QString, exec);
+    QCOMPARE(XdgAutostart::execArgument(path), exec);
 }
 
 QTEST_GUILESS_MAIN(TestDesktopShell)
