@@ -117,6 +117,12 @@ void TestForm1::fonts()
     const QFont label = control<QLabel>("lblTotalRAM")->font();
     QCOMPARE(label.pointSizeF(), 9.0);
     QVERIFY(label.bold());
+    for (const char *name : {"Check4", "Check8", "Frame1", "Frame2", "Frame3", "ProgressBar1"}) {
+        const QFont font = m_form->findChild<QWidget *>(QLatin1String(name))->font();
+        QCOMPARE(font.family(), QStringLiteral("Arial"));
+        QCOMPARE(font.pointSizeF(), 9.0);
+        QVERIFY2(font.bold(), name);
+    }
     const QFont list = control<QTreeWidget>("ListView1")->font();
     QCOMPARE(list.pointSizeF(), 9.0);
     QVERIFY(!list.bold());

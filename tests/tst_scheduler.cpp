@@ -1,5 +1,7 @@
 #include "app/Globals.h"
+#include "app/Main.h"
 #include "doubles/FakePlatform.h"
+#include "memory/IntervalSave.h"
 #include "ui/Form1.h"
 
 #include <QGroupBox>
@@ -30,6 +32,10 @@ private slots:
     void countAboveIntervalRestarts();
     void tickWhileOff();
     void storeFailureIsReported();
+    void everyRowsInterval_data();
+    void everyRowsInterval();
+    void pendingEventsRun_data();
+    void pendingEventsRun();
 
 private:
     void load();
@@ -317,9 +323,76 @@ void TestScheduler::storeFailureIsReported()
     QTest::mouseClick(onOff(), Qt::LeftButton);
     QCOMPARE(boxSteps(), QList<int>{114});
     QCOMPARE(m_form->Timer1Interval(), 0); // the switch itself still took effect
+    QTest::mouseClick(onOff(), Qt::LeftButton);
+    QCOMPARE(boxSteps(), (QList<int>{114, 106}));
+    QCOMPARE(m_form->Timer1Interval(), 1000);
     list()->setCurrentItem(list()->topLevelItem(3));
-    QCOMPARE(m_platform->msgBox.shown.size(), 2);
-    QVERIFY(m_platform->msgBox.shown[1].text.contains(QStringLiteral("Form1.ListView1_Click at line 0")));
+    QCOMPARE(m_platform->msgBox.shown.size(), 3);
+    QVERIFY(m_platform->msgBox.shown[2].text.contains(QStringLiteral("Form1.ListView1_Click at line 0")));
+}
+
+void TestScheduler::everyRowsInterval_data()
+{
+    QTest::addColumn<QString>("oftenIndex");
+    QTest::addColumn<int>("seconds");
+    const int seconds[] = {300, 600, 900, 1200, 1800, 3600, 7200, 14400, 28800, 57600, 86400};
+    for (int row = 1; row <= 11; ++row)
+        QTest::addRow("row %d", row) << QString::number(row) << seconds[row - 1];
+}
+
+void TestScheduler::everyRowsInterval()
+{
+    QFETCH(QString, oftenIndex);
+    QFETCH(int, seconds);
+    m_platform->settings.values.insert(QStringLiteral("OftenIndex"), oftenIndex);
+    load();
+    ticks(1);
+    QCOMPARE(bar()->maximum(), seconds);
+    QCOMPARE(status(), QStringLiteral("Next free will occur in ") + Main::FormatSeconds(seconds - 1));
+}
+
+// Where a handler lets pending events run, another handler can run in the middle
+// of it: a call queued before the handler shows what it saw each time.
+void TestScheduler::pendingEventsRun_data()
+{
+    QTest::addColumn<QString>("action");
+    QTest::addColumn<QStringList>("seen");
+    QTest::newRow("free button, after its first caption") << "free" << QStringList{"Freeing Memory..."};
+    QTest::newRow("the tick that frees, at its three points")
+        << "tick" << QStringList{"Next free will occur in 00:00:00", "Freeing memory is running in background...",
+                                 "Auto Free Memory Complete at 12/6/2026 5:30:12 PM"};
+    QTest::newRow("clear, before the file goes") << "clear" << QStringList{"log present"};
+}
+
+void TestScheduler::pendingEventsRun()
+{
+    QFETCH(QString, action);
+    QFETCH(QStringList, seen);
+    m_platform->settings.values.insert(QStringLiteral("OftenIndex"), QStringLiteral("1"));
+    load();
+    QStringList recorded;
+    std::function<void()> record = [&] {
+        recorded << (action == u"clear" ? (QFile::exists(Globals::HistoryLogPath) ? QStringLiteral("log present")
+                                                                                   : QStringLiteral("log gone"))
+                                        : status());
+        if (recorded.size() < seen.size())
+            QMetaObject::invokeMethod(m_form.get(), record, Qt::QueuedConnection);
+    };
+    if (action == u"tick") {
+        ticks(299);
+        QMetaObject::invokeMethod(m_form.get(), record, Qt::QueuedConnection);
+        ticks(1);
+    } else if (action == u"free") {
+        QMetaObject::invokeMethod(m_form.get(), record, Qt::QueuedConnection);
+        QTest::mouseClick(m_form->findChild<QPushButton *>(QStringLiteral("PushButton6")), Qt::LeftButton);
+    } else {
+        IntervalSave::FreeMemoryNow(m_platform->services());
+        m_platform->msgBox.answer = vbYes;
+        QMetaObject::invokeMethod(m_form.get(), record, Qt::QueuedConnection);
+        QTest::mouseClick(m_form->findChild<QPushButton *>(QStringLiteral("PushButton12")), Qt::LeftButton);
+        QVERIFY(!QFile::exists(Globals::HistoryLogPath));
+    }
+    QCOMPARE(recorded, seen);
 }
 
 QTEST_MAIN(TestScheduler)
