@@ -1,8 +1,12 @@
 # Newcomer entry points: `make run` and `make test` set up, build, and run.
 BUILD ?= build
 CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo
+# Hardened builds beside the normal one: the tests under ASan/UBSan/LSan, and the fuzz targets.
+SANITIZE_BUILD ?= $(BUILD)-asan
+FUZZ_BUILD ?= $(BUILD)-fuzz
+FUZZ_SECONDS ?= 600
 
-.PHONY: all setup build run stop test bench package clean
+.PHONY: all setup build run stop test test-sanitize test-fuzz fuzz bench package clean
 
 all: build
 
@@ -21,6 +25,27 @@ stop:
 
 test: build
 	@cd $(BUILD) && ctest --output-on-failure --timeout 300
+	@$(MAKE) --no-print-directory test-sanitize
+	@$(MAKE) --no-print-directory test-fuzz
+
+# The unit and widget tests built with AddressSanitizer, UBSan and LeakSanitizer: any report fails.
+test-sanitize: setup
+	@cmake -S . -B $(SANITIZE_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DRAMTIDY_SANITIZE=ON >/dev/null
+	@cmake --build $(SANITIZE_BUILD)
+	@cd $(SANITIZE_BUILD) && ctest --output-on-failure --timeout 300
+
+# Each fuzz target for $(1) seconds, two at a time.
+define run_fuzz
+	@cmake -S . -B $(FUZZ_BUILD) -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DRAMTIDY_FUZZ=ON -DRAMTIDY_FUZZ_SECONDS=$(1) >/dev/null
+	@cmake --build $(FUZZ_BUILD)
+	@cd $(FUZZ_BUILD) && ctest --output-on-failure -j2
+endef
+
+test-fuzz: setup
+	$(call run_fuzz,20)
+
+fuzz: setup
+	$(call run_fuzz,$(FUZZ_SECONDS))
 
 package: build
 	@cmake --build $(BUILD) --target package
@@ -29,4 +54,4 @@ bench: build
 	@$(BUILD)/bench/bench_memorystatus
 
 clean:
-	@rm -rf $(BUILD)
+	@rm -rf $(BUILD) $(SANITIZE_BUILD) $(FUZZ_BUILD)

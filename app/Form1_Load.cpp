@@ -5,6 +5,7 @@
 #include "platform/Failure.h"
 #include "app/Globals.h"
 #include "app/Main.h"
+#include "app/SettingsValues.h"
 #include "memory/IntervalSave.h"
 #include "platform/Clock.h"
 #include "platform/FileSystem.h"
@@ -61,21 +62,20 @@ void Form1::Form_Load()
     int savedIndex = 0;
     trap.step(156, [&] {
         const QString stored = settings.read(QStringLiteral("OftenIndex"), QStringLiteral("2"));
-        bool ok = false;
-        const short value = stored.toShort(&ok);
-        if (!ok)
+        const std::optional<qint16> value = SettingsValues::OftenIndex(stored);
+        if (!value)
             throw Failure(QStringLiteral("The stored interval \"%1\" is not a number from 1 to 11.").arg(stored));
-        savedIndex = value;
+        savedIndex = *value;
     });
     trap.step(158, [&] { selectRow(savedIndex); });
 
     QString savedState;
     trap.step(160, [&] { savedState = settings.read(QStringLiteral("StartStopState"), QStringLiteral("On")); });
-    if (trap.test(162, [&] { return savedState == QStringLiteral("Off"); })) {
+    if (trap.test(162, [&] { return SettingsValues::IsOff(savedState); })) {
         trap.step(164, [&] { m_pushButton5->setText(QStringLiteral("Turn On Auto Free")); });
         trap.step(166, [&] { m_frame2->setTitle(QStringLiteral("Auto Free is Turned Off.")); });
         trap.step(168, [&] { setTimer1Interval(0); });
-    } else if (trap.test(170, [&] { return savedState == QStringLiteral("On"); })) {
+    } else if (trap.test(170, [&] { return SettingsValues::IsOn(savedState); })) {
         trap.step(172, [&] { m_pushButton5->setText(QStringLiteral("Turn Off Auto Free")); });
         trap.step(174, [&] { setTimer1Interval(1000); });
     }
@@ -83,10 +83,12 @@ void Form1::Form_Load()
     trap.step(176, [&] { m_cSysTray1->setText(Globals::ProductName); });
     trap.step(178, [&] { m_cSysTray1->setInTray(true); });
     trap.step(180, [&] {
-        m_check4->setChecked(settings.read(QStringLiteral("Windows Startup"), QStringLiteral("Off")) == u"On");
+        m_check4->setChecked(
+            SettingsValues::IsOn(settings.read(QStringLiteral("Windows Startup"), QStringLiteral("Off"))));
     });
     trap.step(182, [&] {
-        m_check8->setChecked(settings.read(QStringLiteral("Minimized"), QStringLiteral("Off")) == u"On");
+        m_check8->setChecked(
+            SettingsValues::IsOn(settings.read(QStringLiteral("Minimized"), QStringLiteral("Off"))));
     });
     if (trap.test(184, [&] { return m_check4->isChecked(); })) {
         trap.step(186, [&] { m_check8->setVisible(true); });

@@ -5,6 +5,8 @@ set -euo pipefail
 packages=(
   # build
   cmake ninja-build g++ make pkg-config qt6-base-dev qt6-base-dev-tools qt6-base-private-dev libxcb1-dev libbenchmark-dev
+  # fuzz targets: clang with its libFuzzer and sanitizer runtimes
+  clang libclang-rt-dev
   # run: Arial is mapped onto the metric-compatible Liberation fonts
   fonts-liberation2 xdg-utils
   # end-to-end tests and the virtual display of `make run`

@@ -20,7 +20,8 @@ long long fieldBytes(std::string_view text, std::string_view key)
                 ++p;
             unsigned long long kib = 0;
             const auto [end, ec] = std::from_chars(text.data() + p, text.data() + text.size(), kib);
-            if (ec != std::errc() || kib > (1ULL << 53))
+            // Below 2^53 KiB the byte count stays below 2^63 and cannot wrap negative.
+            if (ec != std::errc() || kib >= (1ULL << 53))
                 return -1;
             return static_cast<long long>(kib * 1024);
         }
@@ -29,7 +30,9 @@ long long fieldBytes(std::string_view text, std::string_view key)
     return -1;
 }
 
-void parse(std::string_view text, MEMORYSTATUS &status)
+} // namespace
+
+void ProcMemoryStatus::parse(std::string_view text, MEMORYSTATUS &status)
 {
     const long long total = fieldBytes(text, "MemTotal");
     long long avail = fieldBytes(text, "MemAvailable");
@@ -40,8 +43,6 @@ void parse(std::string_view text, MEMORYSTATUS &status)
     status.dwTotalPhys = total > 0 ? static_cast<std::uint64_t>(total) : 0;
     status.dwAvailPhys = avail > 0 ? static_cast<std::uint64_t>(avail) : 0;
 }
-
-} // namespace
 
 ProcMemoryStatus::ProcMemoryStatus(std::string path)
     : m_path(std::move(path))

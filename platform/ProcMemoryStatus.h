@@ -3,6 +3,7 @@
 #include "MemoryStatus.h"
 
 #include <string>
+#include <string_view>
 
 // Memory status read from a meminfo file (normally /proc/meminfo), once per query.
 class ProcMemoryStatus : public MemoryStatusService {
@@ -10,6 +11,9 @@ public:
     explicit ProcMemoryStatus(std::string path = "/proc/meminfo");
 
     void GlobalMemoryStatus(MEMORYSTATUS &status) override;
+
+    // The figures of a meminfo text; public for the fuzz target.
+    static void parse(std::string_view text, MEMORYSTATUS &status);
 
 private:
     std::string m_path;

@@ -261,6 +261,7 @@ void TestScheduler::oddOftenIndex_data()
     QTest::newRow("not a number") << "abc" << QList<int>{156, 158};
     QTest::newRow("empty") << "" << QList<int>{156, 158};
     QTest::newRow("above 16 bits") << "40000" << QList<int>{156, 158};
+    QTest::newRow("a number, a NUL, more") << QString::fromUtf16(u"3\0x", 3) << QList<int>{156, 158};
     QTest::newRow("zero") << "0" << QList<int>{158};
     QTest::newRow("twelve") << "12" << QList<int>{158};
     QTest::newRow("negative") << "-3" << QList<int>{158};

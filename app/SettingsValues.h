@@ -1,0 +1,17 @@
+#pragma once
+
+#include <QString>
+
+#include <optional>
+
+// Conversions of the values read back from the settings file, which anyone may have edited.
+namespace SettingsValues {
+
+// "OftenIndex" as a 16-bit integer; nothing when the text is not one.
+std::optional<qint16> OftenIndex(const QString &stored);
+
+// The on/off words, exact and case-sensitive: any other text is neither.
+bool IsOn(const QString &stored);
+bool IsOff(const QString &stored);
+
+} // namespace SettingsValues
