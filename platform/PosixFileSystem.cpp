@@ -103,21 +103,53 @@ void readAll(int fd, qint64 maxBytes, const QString &what, const QString &path, 
 
 const QString LogWhat = QStringLiteral("The file");
 
-// UTF-8 decoded as it arrives; a sequence split between two pieces is kept whole.
-// A byte-order mark stays, so the text is the file's text.
+// UTF-8 decoded as it arrives. A sequence split between two pieces waits for the
+// rest; one the file ends inside of counts as invalid. A byte-order mark stays,
+// so the text is the file's text.
 class Utf8Text {
 public:
     explicit Utf8Text(qint64 expectedBytes) { m_result.text.reserve(qsizetype(expectedBytes)); }
-    void add(const char *data, qsizetype size) { m_result.text += m_decoder.decode(QByteArrayView(data, size)); }
+
+    void add(const char *data, qsizetype size)
+    {
+        m_pending.append(data, size);
+        const qsizetype complete = completeLength(m_pending);
+        decode(QByteArrayView(m_pending).first(complete));
+        m_pending.remove(0, complete);
+    }
+
     FileService::Text finish()
     {
-        m_result.text += m_decoder.decode(QByteArrayView());
-        m_result.replacedInvalidBytes = m_decoder.hasError();
+        decode(m_pending);
+        m_pending.clear();
         return std::move(m_result);
     }
 
 private:
-    QStringDecoder m_decoder{QStringDecoder::Utf8, QStringDecoder::Flag::ConvertInitialBom};
+    // The length of `bytes` without a sequence that is cut short at its end.
+    static qsizetype completeLength(QByteArrayView bytes)
+    {
+        for (qsizetype back = 1; back <= qMin<qsizetype>(4, bytes.size()); ++back) {
+            const auto lead = quint8(bytes[bytes.size() - back]);
+            if ((lead & 0xC0) == 0x80)
+                continue; // a continuation byte: its lead is further back
+            const int length = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1;
+            return length > back ? bytes.size() - back : bytes.size();
+        }
+        return bytes.size();
+    }
+
+    void decode(QByteArrayView bytes)
+    {
+        if (bytes.isEmpty())
+            return;
+        QStringDecoder decoder(QStringDecoder::Utf8,
+                               QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
+        m_result.text += decoder.decode(bytes);
+        m_result.replacedInvalidBytes |= decoder.hasError();
+    }
+
+    QByteArray m_pending;
     FileService::Text m_result;
 };
 
