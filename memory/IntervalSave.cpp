@@ -9,7 +9,6 @@
 #include "platform/MemoryStatus.h"
 #include "platform/XdgFolders.h"
 
-#include <QDir>
 #include <QTreeWidget>
 
 namespace IntervalSave {
@@ -34,14 +33,14 @@ QString HistoryLogPathFor(const EnvironmentService &environment, FileService &fi
         + QStringLiteral(".txt");
     const QString temp = XdgFolders::temp(environment);
     if (!temp.isEmpty())
-        return QDir(temp).filePath(fileName);
-    const QString folder = QDir(XdgFolders::stateHome(environment)).filePath(Globals::MakerName);
+        return temp + u'/' + fileName; // the folders come without a trailing separator
+    const QString folder = XdgFolders::stateHome(environment) + u'/' + Globals::MakerName;
     try {
         files.makePrivateFolder(folder);
     } catch (const std::exception &) {
         // Told when the first line cannot be written, which names the same folder.
     }
-    return QDir(folder).filePath(fileName);
+    return folder + u'/' + fileName;
 }
 
 void AppendHistoryLine(FileService &files, const QString &path, const QString &line)
