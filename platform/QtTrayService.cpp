@@ -91,9 +91,13 @@ void QtTrayService::showPendingBalloon()
 {
     if (!m_pendingBalloon || !m_icon)
         return;
-    if (!iconEmbedded()) {
-        // Shown now, it would point at the screen's corner, where the icon waits
-        // before the tray host takes it.
+    // Shown before the tray host has taken the icon, it would point at the screen's
+    // corner; shown while the host still makes room for it (a panel that grows
+    // with its icons moves them), it would point where the icon was.
+    const QRect where = m_icon->geometry();
+    const bool settled = iconEmbedded() && where == m_iconWhere;
+    m_iconWhere = where;
+    if (!settled) {
         if (!m_embedWait.isActive())
             m_embedWait.start();
         return;

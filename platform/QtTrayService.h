@@ -49,4 +49,5 @@ private:
         int timeout = 0;
     };
     std::optional<Balloon> m_pendingBalloon;
+    QRect m_iconWhere; // where the icon was at the last look, to see it has settled
 };
