@@ -9,6 +9,8 @@ packages=(
   fonts-liberation2 xdg-utils
   # end-to-end tests and the virtual display of `make run`
   xvfb openbox trayer xdotool xclip x11-utils imagemagick python3 procps
+  # end-to-end: the window read through AT-SPI on a private session bus
+  dbus-daemon dbus-bin at-spi2-core python3-pyatspi
 )
 
 missing=()

@@ -2,6 +2,7 @@
 #include "doubles/FakePlatform.h"
 #include "ui/Form1.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QDir>
 #include <QScopeGuard>
@@ -133,19 +134,33 @@ void TestForm1::controls_data()
     QTest::addColumn<QString>("caption");
     QTest::addColumn<QRect>("geometry");
     QTest::addColumn<bool>("visible");
-    QTest::newRow("Frame2") << "Frame2" << "Next free will occur in" << QRect(8, 8, 520, 57) << true;
-    QTest::newRow("ProgressBar1") << "ProgressBar1" << "Progress Bar" << QRect(16, 19, 488, 27) << true;
-    QTest::newRow("Frame1") << "Frame1" << "RAM Information" << QRect(8, 71, 520, 47) << true;
-    QTest::newRow("Frame3") << "Frame3" << "Startup Option" << QRect(8, 240, 520, 47) << true;
-    QTest::newRow("Check4") << "Check4" << "Load this software on Windows startup" << QRect(16, 20, 246, 17) << true;
-    QTest::newRow("Check8") << "Check8" << "Minimized to system tray" << QRect(287, 20, 172, 17) << false;
-    QTest::newRow("PushButton5") << "PushButton5" << "Turn On Auto Free" << QRect(8, 296, 256, 27) << true;
-    QTest::newRow("PushButton6") << "PushButton6" << "Free Memory Now (Test)" << QRect(272, 296, 256, 27) << true;
-    QTest::newRow("PushButton1") << "PushButton1" << "View History Log" << QRect(8, 330, 256, 27) << true;
-    QTest::newRow("PushButton2") << "PushButton2" << "Copy History To Clipboard" << QRect(272, 330, 256, 27) << true;
-    QTest::newRow("PushButton11") << "PushButton11" << "Help" << QRect(8, 364, 256, 27) << true;
-    QTest::newRow("PushButton12") << "PushButton12" << "Clear History Log" << QRect(272, 364, 256, 27) << true;
-    QTest::newRow("ListView1") << "ListView1" << "" << QRect(8, 127, 520, 109) << true;
+    QTest::addColumn<QString>("accessibleName");
+    QTest::newRow("Frame2") << "Frame2" << "Next free will occur in" << QRect(8, 8, 520, 57) << true
+        << "Next free will occur in";
+    QTest::newRow("ProgressBar1") << "ProgressBar1" << "Progress Bar" << QRect(16, 19, 488, 27) << true
+        << "Progress to the next free";
+    QTest::newRow("Frame1") << "Frame1" << "RAM Information" << QRect(8, 71, 520, 47) << true
+        << "RAM Information";
+    QTest::newRow("Frame3") << "Frame3" << "Startup Option" << QRect(8, 240, 520, 47) << true
+        << "Startup Option";
+    QTest::newRow("Check4") << "Check4" << "Load this software on Windows startup" << QRect(16, 20, 246, 17) << true
+        << "Load this software on Windows startup";
+    QTest::newRow("Check8") << "Check8" << "Minimized to system tray" << QRect(287, 20, 172, 17) << false
+        << "Minimized to system tray";
+    QTest::newRow("PushButton5") << "PushButton5" << "Turn On Auto Free" << QRect(8, 296, 256, 27) << true
+        << "Turn On Auto Free";
+    QTest::newRow("PushButton6") << "PushButton6" << "Free Memory Now (Test)" << QRect(272, 296, 256, 27) << true
+        << "Free Memory Now (Test)";
+    QTest::newRow("PushButton1") << "PushButton1" << "View History Log" << QRect(8, 330, 256, 27) << true
+        << "View History Log";
+    QTest::newRow("PushButton2") << "PushButton2" << "Copy History To Clipboard" << QRect(272, 330, 256, 27) << true
+        << "Copy History To Clipboard";
+    QTest::newRow("PushButton11") << "PushButton11" << "Help" << QRect(8, 364, 256, 27) << true
+        << "Help";
+    QTest::newRow("PushButton12") << "PushButton12" << "Clear History Log" << QRect(272, 364, 256, 27) << true
+        << "Clear History Log";
+    QTest::newRow("ListView1") << "ListView1" << "" << QRect(8, 127, 520, 109) << true
+        << "";
 }
 
 void TestForm1::controls()
@@ -154,16 +169,26 @@ void TestForm1::controls()
     QFETCH(QString, caption);
     QFETCH(QRect, geometry);
     QFETCH(bool, visible);
+    QFETCH(QString, accessibleName);
     m_form->show();
     QWidget *widget = m_form->findChild<QWidget *>(name);
     QVERIFY(widget);
     QCOMPARE(widget->geometry(), geometry);
-    QCOMPARE(widget->accessibleName(), caption);
+    QAccessibleInterface *accessible = QAccessible::queryAccessibleInterface(widget);
+    QVERIFY(accessible);
+    QCOMPARE(accessible->text(QAccessible::Name), accessibleName);
     QCOMPARE(widget->isVisible(), visible);
-    if (auto *button = qobject_cast<QAbstractButton *>(widget))
+    // What a screen reader names a control follows its caption.
+    if (auto *button = qobject_cast<QAbstractButton *>(widget)) {
         QCOMPARE(button->text(), caption);
-    if (auto *frame = qobject_cast<QGroupBox *>(widget))
+        button->setText(QStringLiteral("Changed"));
+        QCOMPARE(accessible->text(QAccessible::Name), QStringLiteral("Changed"));
+    }
+    if (auto *frame = qobject_cast<QGroupBox *>(widget)) {
         QCOMPARE(frame->title(), caption);
+        frame->setTitle(QStringLiteral("Changed"));
+        QCOMPARE(accessible->text(QAccessible::Name), QStringLiteral("Changed"));
+    }
     if (auto *bar = qobject_cast<QProgressBar *>(widget))
         QCOMPARE(bar->text(), caption);
 }

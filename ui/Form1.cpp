@@ -139,12 +139,13 @@ void Form1::createControls()
     const QFont labelFont = arial(9, true);
     const QFont buttonFont = arial(11.25, true);
 
+    // Frames, check boxes and buttons give their caption as their accessible name
+    // and announce its changes; a fixed accessible name would go stale.
     auto frame = [&](const char *name, const QString &caption, QRect geometry) {
         auto *box = new QGroupBox(caption, this);
         box->setObjectName(QLatin1String(name));
         box->setFont(labelFont);
         box->setGeometry(geometry);
-        box->setAccessibleName(caption);
         setHoverPointer(box, vbDefault, this);
         return box;
     };
@@ -162,7 +163,6 @@ void Form1::createControls()
         box->setObjectName(QLatin1String(name));
         box->setFont(labelFont);
         box->setGeometry(geometry);
-        box->setAccessibleName(caption);
         keepPointer(box);
         return box;
     };
@@ -171,7 +171,6 @@ void Form1::createControls()
         push->setObjectName(QLatin1String(name));
         push->setFont(buttonFont);
         push->setGeometry(twipRect(left, top, 3840, 405));
-        push->setAccessibleName(caption);
         push->setAutoDefault(false);
         keepPointer(push);
         setHoverPointer(push, vbCustom, this);
@@ -188,7 +187,9 @@ void Form1::createControls()
     m_progressBar1->setTextVisible(true);
     m_progressBar1->setFormat(QStringLiteral("Progress Bar"));
     m_progressBar1->setAlignment(Qt::AlignCenter);
-    m_progressBar1->setAccessibleName(QStringLiteral("Progress Bar"));
+    // Its text is a fixed caption; a screen reader names it by what it measures
+    // and reads its value.
+    m_progressBar1->setAccessibleName(QStringLiteral("Progress to the next free"));
     keepPointer(m_progressBar1);
 
     m_frame1 = frame("Frame1", QStringLiteral("RAM Information"), twipRect(120, 1060, 7800, 700));
