@@ -1,3 +1,4 @@
+#include "app/Globals.h"
 #include "platform/DisplayProbe.h"
 #include "platform/LinuxPlatform.h"
 #include "ui/Form1.h"
@@ -16,7 +17,10 @@ int main(int argc, char *argv[])
     // The window may be hidden in the tray while a message box closes; only
     // closing the main window ends the program.
     QApplication::setQuitOnLastWindowClosed(false);
-    QApplication::setApplicationName(QStringLiteral("ramtidy"));
+    // The name desktops show for the tray item and its notifications (Qt uses it
+    // as the display name too); the desktop entry ties both to the installed icon.
+    QApplication::setApplicationName(Globals::ProductName);
+    QApplication::setDesktopFileName(Globals::AppId);
     QApplication::setOrganizationName(QStringLiteral("Corvane"));
 
     LinuxPlatform linuxPlatform;

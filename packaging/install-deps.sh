@@ -9,8 +9,9 @@ packages=(
   fonts-liberation2 xdg-utils
   # end-to-end tests and the virtual display of `make run`
   xvfb openbox trayer xdotool xclip x11-utils imagemagick python3 procps
-  # end-to-end: the window read through AT-SPI on a private session bus
-  dbus-daemon dbus-bin at-spi2-core python3-pyatspi
+  # end-to-end on a private session bus: the window read through AT-SPI, and the
+  # tray item registered with a StatusNotifierWatcher (status-notifier-watcher)
+  dbus-daemon dbus-bin at-spi2-core python3-pyatspi python3-dbus haskell-status-notifier-item-utils
 )
 
 missing=()

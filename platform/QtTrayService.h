@@ -10,6 +10,8 @@
 
 // The notification area through Qt's tray icon (StatusNotifierItem or XEmbed, as
 // the desktop offers). Qt reports no balloon time-out, so a timer of our own does.
+// Where the icon is a StatusNotifierItem, balloons are desktop notifications sent
+// here: Qt's own carry neither the program's icon nor its desktop entry.
 class QtTrayService : public QObject, public TrayService {
     Q_OBJECT
 
@@ -22,6 +24,10 @@ public:
 
     QSystemTrayIcon *icon() const { return m_icon.get(); }
 
+private Q_SLOTS:
+    void onNotificationAction(uint id, const QString &action);
+    void onNotificationClosed(uint id, uint reason);
+
 private:
     void add(const NotifyIconData &data);
     void modify(const NotifyIconData &data);
@@ -29,10 +35,15 @@ private:
     void apply(const NotifyIconData &data);
     void notify(std::uint32_t message);
     void onActivated(QSystemTrayIcon::ActivationReason reason);
+    void balloonClicked();
+    void sendNotification(const QString &title, const QString &text, int timeout);
+    void closeNotification();
 
     std::unique_ptr<QSystemTrayIcon> m_icon;
     QPointer<QObject> m_owner;
     std::uint32_t m_id = 0;
     std::uint32_t m_callbackMessage = 0;
     QTimer m_balloonTimer;
+    bool m_desktopNotifications = false;
+    uint m_notificationId = 0; // the desktop notification showing, or 0
 };
