@@ -27,6 +27,9 @@ int main(int argc, char *argv[])
     // The window may be hidden in the tray while a message box closes; only
     // closing the main window ends the program.
     QApplication::setQuitOnLastWindowClosed(false);
+    // The name desktops show for the tray item and its notifications (Qt uses it
+    // as the display name too); the desktop entry ties both to the installed icon.
+    QApplication::setApplicationName(Globals::ProductName);
     QApplication::setOrganizationName(QStringLiteral("Corvane"));
     QGuiApplication::setDesktopFileName(Globals::AppId);
 

@@ -65,8 +65,11 @@ class Autostart(unittest.TestCase):
             before = set(pids_running(program))
             self.assertTrue(info.launch([], context))
             wait_until(lambda: set(pids_running(program)) - before, 10, "the program started from the entry")
-            for pid in set(pids_running(program)) - before:
+            launched = set(pids_running(program)) - before
+            for pid in launched:
                 os.kill(pid, 15)
+            # Gone before the next click, which must reach the first window, not this one.
+            wait_until(lambda: not launched & set(pids_running(program)), 10, "the launched copy to end")
 
             click(CHECK4)
             wait_until(lambda: not os.path.exists(entry), 10, "the entry to go")

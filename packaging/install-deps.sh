@@ -13,6 +13,9 @@ packages=(
   xvfb openbox trayer xdotool xclip x11-utils imagemagick python3 procps python3-gi gir1.2-glib-2.0 python3-xlib
   # the Debian package (`make package`: dpkg-shlibdeps and file) and its checks
   dpkg-dev file lintian desktop-file-utils appstream
+  # end-to-end on a private session bus: the window read through AT-SPI, and the
+  # tray item registered with a StatusNotifierWatcher (status-notifier-watcher)
+  dbus-daemon dbus-bin at-spi2-core python3-pyatspi python3-dbus haskell-status-notifier-item-utils
 )
 
 missing=()

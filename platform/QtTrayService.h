@@ -12,6 +12,8 @@
 // The notification area through Qt's tray icon (StatusNotifierItem or XEmbed, as
 // the desktop offers). Qt reports no balloon time-out, so a timer of our own does.
 // A balloon waits until the icon is embedded, so that it points at the icon.
+// Where the icon is a StatusNotifierItem, balloons are desktop notifications sent
+// here: Qt's own carry neither the program's icon nor its desktop entry.
 class QtTrayService : public QObject, public TrayService {
     Q_OBJECT
 
@@ -26,6 +28,8 @@ public:
 
 private slots:
     void onTrayHostChanged();
+    void onNotificationAction(uint id, const QString &action);
+    void onNotificationClosed(uint id, uint reason);
 
 private:
     void add(const NotifyIconData &data);
@@ -36,6 +40,9 @@ private:
     void onActivated(QSystemTrayIcon::ActivationReason reason);
     bool iconEmbedded() const;
     void showPendingBalloon();
+    void balloonClicked();
+    void sendNotification(const QString &title, const QString &text, int timeout);
+    void closeNotification();
 
     std::unique_ptr<QSystemTrayIcon> m_icon;
     QPointer<QObject> m_owner;
@@ -50,4 +57,6 @@ private:
     };
     std::optional<Balloon> m_pendingBalloon;
     QRect m_iconWhere; // where the icon was at the last look, to see it has settled
+    bool m_desktopNotifications = false;
+    uint m_notificationId = 0; // the desktop notification showing, or 0
 };

@@ -2,11 +2,14 @@
 #include "doubles/FakePlatform.h"
 #include "ui/Form1.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <QScopeGuard>
 #include <QCheckBox>
+#include <QFontMetrics>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QLabel>
@@ -15,6 +18,66 @@
 #include <QTest>
 #include <QTimer>
 #include <QTreeWidget>
+
+#include <cmath>
+
+namespace {
+
+// WCAG relative luminance and contrast ratio.
+double luminance(QColor colour)
+{
+    auto channel = [](double c) { return c <= 0.03928 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4); };
+    return 0.2126 * channel(colour.redF()) + 0.7152 * channel(colour.greenF()) + 0.0722 * channel(colour.blueF());
+}
+
+double contrast(QColor a, QColor b)
+{
+    const double la = luminance(a), lb = luminance(b);
+    return (qMax(la, lb) + 0.05) / (qMin(la, lb) + 0.05);
+}
+
+// The most common colour of the area is its background; the pixel that stands out
+// most from it is the core of a glyph (the edges are anti-aliased).
+double textContrast(const QImage &image, const QRect &area)
+{
+    QHash<QRgb, int> counts;
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x)
+            ++counts[image.pixel(x, y)];
+    QRgb background = 0;
+    int most = 0;
+    for (auto it = counts.cbegin(); it != counts.cend(); ++it)
+        if (it.value() > most)
+            most = it.value(), background = it.key();
+    double best = 1.0;
+    for (auto it = counts.cbegin(); it != counts.cend(); ++it)
+        best = qMax(best, contrast(QColor(it.key()), QColor(background)));
+    return best;
+}
+
+// A dark desktop scheme, the kind qt6ct or a dark KDE theme gives. Its selection
+// text is itself below 4.5:1 on its selection colour.
+QPalette darkPalette()
+{
+    QPalette dark;
+    dark.setColor(QPalette::Window, QColor(0x35, 0x35, 0x35));
+    dark.setColor(QPalette::WindowText, Qt::white);
+    dark.setColor(QPalette::Base, QColor(0x2a, 0x2a, 0x2a));
+    dark.setColor(QPalette::AlternateBase, QColor(0x42, 0x42, 0x42));
+    dark.setColor(QPalette::Text, Qt::white);
+    dark.setColor(QPalette::Button, QColor(0x35, 0x35, 0x35));
+    dark.setColor(QPalette::ButtonText, Qt::white);
+    dark.setColor(QPalette::Highlight, QColor(0x2a, 0x82, 0xda));
+    dark.setColor(QPalette::HighlightedText, Qt::white);
+    dark.setColor(QPalette::Light, QColor(0x50, 0x50, 0x50));
+    dark.setColor(QPalette::Midlight, QColor(0x42, 0x42, 0x42));
+    dark.setColor(QPalette::Mid, QColor(0x25, 0x25, 0x25));
+    dark.setColor(QPalette::Dark, QColor(0x19, 0x19, 0x19));
+    dark.setColor(QPalette::Shadow, Qt::black);
+    return dark;
+}
+
+} // namespace
 
 class TestForm1 : public QObject {
     Q_OBJECT
@@ -33,6 +96,8 @@ private slots:
     void hoverPointer();
     void startUpFiles_data();
     void startUpFiles();
+    void darkPaletteContrast_data();
+    void darkPaletteContrast();
 
 private:
     template <typename T> T *control(const char *name) { return m_form->findChild<T *>(QLatin1String(name)); }
@@ -73,19 +138,33 @@ void TestForm1::controls_data()
     QTest::addColumn<QString>("caption");
     QTest::addColumn<QRect>("geometry");
     QTest::addColumn<bool>("visible");
-    QTest::newRow("Frame2") << "Frame2" << "Next free will occur in" << QRect(8, 8, 520, 57) << true;
-    QTest::newRow("ProgressBar1") << "ProgressBar1" << "Progress Bar" << QRect(16, 19, 488, 27) << true;
-    QTest::newRow("Frame1") << "Frame1" << "RAM Information" << QRect(8, 71, 520, 47) << true;
-    QTest::newRow("Frame3") << "Frame3" << "Startup Option" << QRect(8, 240, 520, 47) << true;
-    QTest::newRow("Check4") << "Check4" << "Load this software on Windows startup" << QRect(16, 20, 246, 17) << true;
-    QTest::newRow("Check8") << "Check8" << "Minimized to system tray" << QRect(287, 20, 172, 17) << false;
-    QTest::newRow("PushButton5") << "PushButton5" << "Turn On Auto Free" << QRect(8, 296, 256, 27) << true;
-    QTest::newRow("PushButton6") << "PushButton6" << "Free Memory Now (Test)" << QRect(272, 296, 256, 27) << true;
-    QTest::newRow("PushButton1") << "PushButton1" << "View History Log" << QRect(8, 330, 256, 27) << true;
-    QTest::newRow("PushButton2") << "PushButton2" << "Copy History To Clipboard" << QRect(272, 330, 256, 27) << true;
-    QTest::newRow("PushButton11") << "PushButton11" << "Help" << QRect(8, 364, 256, 27) << true;
-    QTest::newRow("PushButton12") << "PushButton12" << "Clear History Log" << QRect(272, 364, 256, 27) << true;
-    QTest::newRow("ListView1") << "ListView1" << "" << QRect(8, 127, 520, 109) << true;
+    QTest::addColumn<QString>("accessibleName");
+    QTest::newRow("Frame2") << "Frame2" << "Next free will occur in" << QRect(8, 8, 520, 57) << true
+        << "Next free will occur in";
+    QTest::newRow("ProgressBar1") << "ProgressBar1" << "Progress Bar" << QRect(16, 19, 488, 27) << true
+        << "Progress to the next free";
+    QTest::newRow("Frame1") << "Frame1" << "RAM Information" << QRect(8, 71, 520, 47) << true
+        << "RAM Information";
+    QTest::newRow("Frame3") << "Frame3" << "Startup Option" << QRect(8, 240, 520, 47) << true
+        << "Startup Option";
+    QTest::newRow("Check4") << "Check4" << "Load this software on Windows startup" << QRect(16, 20, 246, 17) << true
+        << "Load this software on Windows startup";
+    QTest::newRow("Check8") << "Check8" << "Minimized to system tray" << QRect(287, 20, 172, 17) << false
+        << "Minimized to system tray";
+    QTest::newRow("PushButton5") << "PushButton5" << "Turn On Auto Free" << QRect(8, 296, 256, 27) << true
+        << "Turn On Auto Free";
+    QTest::newRow("PushButton6") << "PushButton6" << "Free Memory Now (Test)" << QRect(272, 296, 256, 27) << true
+        << "Free Memory Now (Test)";
+    QTest::newRow("PushButton1") << "PushButton1" << "View History Log" << QRect(8, 330, 256, 27) << true
+        << "View History Log";
+    QTest::newRow("PushButton2") << "PushButton2" << "Copy History To Clipboard" << QRect(272, 330, 256, 27) << true
+        << "Copy History To Clipboard";
+    QTest::newRow("PushButton11") << "PushButton11" << "Help" << QRect(8, 364, 256, 27) << true
+        << "Help";
+    QTest::newRow("PushButton12") << "PushButton12" << "Clear History Log" << QRect(272, 364, 256, 27) << true
+        << "Clear History Log";
+    QTest::newRow("ListView1") << "ListView1" << "" << QRect(8, 127, 520, 109) << true
+        << "";
 }
 
 void TestForm1::controls()
@@ -94,16 +173,26 @@ void TestForm1::controls()
     QFETCH(QString, caption);
     QFETCH(QRect, geometry);
     QFETCH(bool, visible);
+    QFETCH(QString, accessibleName);
     m_form->show();
     QWidget *widget = m_form->findChild<QWidget *>(name);
     QVERIFY(widget);
     QCOMPARE(widget->geometry(), geometry);
-    QCOMPARE(widget->accessibleName(), caption);
+    QAccessibleInterface *accessible = QAccessible::queryAccessibleInterface(widget);
+    QVERIFY(accessible);
+    QCOMPARE(accessible->text(QAccessible::Name), accessibleName);
     QCOMPARE(widget->isVisible(), visible);
-    if (auto *button = qobject_cast<QAbstractButton *>(widget))
+    // What a screen reader names a control follows its caption.
+    if (auto *button = qobject_cast<QAbstractButton *>(widget)) {
         QCOMPARE(button->text(), caption);
-    if (auto *frame = qobject_cast<QGroupBox *>(widget))
+        button->setText(QStringLiteral("Changed"));
+        QCOMPARE(accessible->text(QAccessible::Name), QStringLiteral("Changed"));
+    }
+    if (auto *frame = qobject_cast<QGroupBox *>(widget)) {
         QCOMPARE(frame->title(), caption);
+        frame->setTitle(QStringLiteral("Changed"));
+        QCOMPARE(accessible->text(QAccessible::Name), QStringLiteral("Changed"));
+    }
     if (auto *bar = qobject_cast<QProgressBar *>(widget))
         QCOMPARE(bar->text(), caption);
 }
@@ -337,6 +426,82 @@ void TestForm1::startUpFiles()
         QCOMPARE(m_form->cursor().hotSpot(), QPoint(6, 0));
         QCOMPARE(m_form->cursor().pixmap().size(), QSize(32, 32));
     }
+}
+
+void TestForm1::darkPaletteContrast_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("part"); // which text of the control
+    for (const char *frame : {"Frame1", "Frame2", "Frame3"})
+        QTest::newRow(frame) << frame << "title";
+    for (const char *label : {"lblTotalRAM", "lblFreeRAM", "lblUsedRAM"})
+        QTest::newRow(label) << label << "text";
+    for (const char *box : {"Check4", "Check8"})
+        QTest::newRow(box) << box << "text";
+    for (const char *button : {"PushButton5", "PushButton6", "PushButton1", "PushButton2", "PushButton11", "PushButton12"})
+        QTest::newRow(button) << button << "text";
+    QTest::newRow("ProgressBar1 empty") << "ProgressBar1" << "empty";
+    QTest::newRow("ProgressBar1 full") << "ProgressBar1" << "full";
+    QTest::newRow("ListView1 header") << "ListView1" << "header";
+    QTest::newRow("ListView1 row") << "ListView1" << "row";
+    QTest::newRow("ListView1 selected row") << "ListView1" << "selected";
+}
+
+// Whatever the desktop's colours, every text stays readable on its own background.
+void TestForm1::darkPaletteContrast()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, part);
+    const QPalette saved = QApplication::palette();
+    const auto restore = qScopeGuard([&] { QApplication::setPalette(saved); });
+    QApplication::setPalette(darkPalette());
+
+    m_form->Form_Load();
+    m_form->Timer2_Timer();
+    control<QCheckBox>("Check8")->show();
+    auto *bar = control<QProgressBar>("ProgressBar1");
+    if (part == u"full")
+        bar->setValue(bar->maximum());
+    m_form->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));
+    QCOMPARE(m_form->palette().color(QPalette::Window), QColor(Qt::white));
+    // The scheme changed while the window was open, and the window took it.
+    QCOMPARE(control<QTreeWidget>("ListView1")->palette().color(QPalette::Base), darkPalette().color(QPalette::Base));
+
+    QWidget *widget = m_form->findChild<QWidget *>(name);
+    QVERIFY(widget);
+    QRect area; // in the widget's coordinates
+    if (part == u"title") {
+        const QFontMetrics metrics(widget->font());
+        area = QRect(0, 0, metrics.horizontalAdvance(static_cast<QGroupBox *>(widget)->title()) + 16,
+                     metrics.height());
+    } else if (auto *box = qobject_cast<QCheckBox *>(widget)) {
+        const int indicator = box->style()->pixelMetric(QStyle::PM_IndicatorWidth, nullptr, box)
+            + box->style()->pixelMetric(QStyle::PM_CheckBoxLabelSpacing, nullptr, box);
+        area = box->rect().adjusted(indicator, 0, 0, 0);
+    } else if (part == u"text") {
+        area = qobject_cast<QLabel *>(widget) ? widget->rect() : widget->rect().adjusted(4, 4, -4, -4);
+    } else if (part == u"empty" || part == u"full") {
+        area = widget->rect().adjusted(3, 3, -3, -3);
+    } else {
+        auto *list = static_cast<QTreeWidget *>(widget);
+        if (part == u"header") {
+            widget = list->header();
+            area = QRect(0, 0, list->columnWidth(0), widget->height()).adjusted(3, 2, -3, -2);
+        } else {
+            QTreeWidgetItem *selected = list->currentItem();
+            QVERIFY(selected && selected->isSelected());
+            QTreeWidgetItem *item = part == u"selected" ? selected : list->itemBelow(selected);
+            widget = list->viewport();
+            area = list->visualItemRect(item).adjusted(1, 1, -1, -1);
+        }
+    }
+    const QImage image = m_form->grab().toImage();
+    const QRect inWindow(widget->mapTo(m_form.get(), area.topLeft()), area.size());
+    const double ratio = textContrast(image, inWindow & image.rect());
+    if (ratio < 4.5)
+        image.copy(inWindow).save(QDir::temp().filePath(QStringLiteral("contrast-%1-%2.png").arg(name, part)));
+    QVERIFY2(ratio >= 4.5, qPrintable(QStringLiteral("contrast %1:1").arg(ratio, 0, 'f', 2)));
 }
 
 QTEST_MAIN(TestForm1)

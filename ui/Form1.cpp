@@ -9,6 +9,7 @@
 #include "ui/ProgramIcon.h"
 #include "ui/Twips.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QEvent>
 #include <QGroupBox>
@@ -18,6 +19,10 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QTreeWidget>
+
+#include <algorithm>
+#include <cmath>
+#include <utility>
 
 namespace {
 
@@ -32,6 +37,58 @@ QFont arial(qreal points, bool bold)
     font.setPointSizeF(points);
     font.setBold(bold);
     return font;
+}
+
+// WCAG 2 relative luminance and contrast ratio; 4.5:1 is the least for text.
+double luminance(const QColor &colour)
+{
+    auto linear = [](double c) { return c <= 0.03928 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4); };
+    return 0.2126 * linear(colour.redF()) + 0.7152 * linear(colour.greenF()) + 0.0722 * linear(colour.blueF());
+}
+
+double contrast(const QColor &a, const QColor &b)
+{
+    const double la = luminance(a);
+    const double lb = luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+// The desktop's text colour where it is readable on the background, else black or
+// white, whichever stands out more (one of them always reaches 4.5:1).
+QColor readableOn(const QColor &background, const QColor &preferred)
+{
+    constexpr double MinimumContrast = 4.5;
+    if (contrast(preferred, background) >= MinimumContrast)
+        return preferred;
+    return contrast(Qt::black, background) >= contrast(Qt::white, background) ? QColor(Qt::black) : QColor(Qt::white);
+}
+
+// Every text role made readable on the background it is drawn on. Disabled text is
+// meant to recede and is left as the desktop has it.
+QPalette readable(QPalette palette)
+{
+    static constexpr std::pair<QPalette::ColorRole, QPalette::ColorRole> Pairs[] = {
+        {QPalette::Window, QPalette::WindowText},
+        {QPalette::Button, QPalette::ButtonText},
+        {QPalette::Base, QPalette::Text},
+        {QPalette::Highlight, QPalette::HighlightedText},
+    };
+    for (const QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive}) {
+        for (const auto &[background, text] : Pairs)
+            palette.setColor(group, text, readableOn(palette.color(group, background), palette.color(group, text)));
+    }
+    return palette;
+}
+
+// The design's white window: the background of the window, its frames, labels,
+// check boxes, push buttons and progress bar is white whatever the desktop's scheme.
+QPalette whiteLook(QPalette palette)
+{
+    for (const QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
+        for (const QPalette::ColorRole role : {QPalette::Window, QPalette::Base, QPalette::Button})
+            palette.setColor(group, role, Qt::white);
+    }
+    return readable(palette);
 }
 
 const char *const HoverProperty = "ramtidyHoverPointer";
@@ -59,13 +116,11 @@ Form1::Form1(Platform platform, QWidget *parent)
 {
     setObjectName(QStringLiteral("Form1"));
     setFont(arial(9, false));
-    QPalette white = palette();
-    white.setColor(QPalette::Window, Qt::white);
-    setPalette(white);
     setAutoFillBackground(true);
     setFixedSize(tw(8040), tw(5985));
     createControls();
     setTabOrder();
+    applyColours();
 
     if (const QScreen *screen = this->screen())
         move(screen->availableGeometry().center() - rect().center());
@@ -92,12 +147,13 @@ void Form1::createControls()
     const QFont labelFont = arial(9, true);
     const QFont buttonFont = arial(11.25, true);
 
+    // Frames, check boxes and buttons give their caption as their accessible name
+    // and announce its changes; a fixed accessible name would go stale.
     auto frame = [&](const char *name, const QString &caption, QRect geometry) {
         auto *box = new QGroupBox(caption, this);
         box->setObjectName(QLatin1String(name));
         box->setFont(labelFont);
         box->setGeometry(geometry);
-        box->setAccessibleName(caption);
         setHoverPointer(box, vbDefault, this);
         return box;
     };
@@ -115,7 +171,6 @@ void Form1::createControls()
         box->setObjectName(QLatin1String(name));
         box->setFont(labelFont);
         box->setGeometry(geometry);
-        box->setAccessibleName(caption);
         keepPointer(box);
         return box;
     };
@@ -124,13 +179,9 @@ void Form1::createControls()
         push->setObjectName(QLatin1String(name));
         push->setFont(buttonFont);
         push->setGeometry(twipRect(left, top, 3840, 405));
-        push->setAccessibleName(caption);
         push->setAutoDefault(false);
         keepPointer(push);
         setHoverPointer(push, vbCustom, this);
-        QPalette pal = push->palette();
-        pal.setColor(QPalette::Button, Qt::white);
-        push->setPalette(pal);
         return push;
     };
 
@@ -144,11 +195,10 @@ void Form1::createControls()
     m_progressBar1->setTextVisible(true);
     m_progressBar1->setFormat(QStringLiteral("Progress Bar"));
     m_progressBar1->setAlignment(Qt::AlignCenter);
-    m_progressBar1->setAccessibleName(QStringLiteral("Progress Bar"));
+    // Its text is a fixed caption; a screen reader names it by what it measures
+    // and reads its value.
+    m_progressBar1->setAccessibleName(QStringLiteral("Progress to the next free"));
     keepPointer(m_progressBar1);
-    QPalette barPalette = m_progressBar1->palette();
-    barPalette.setColor(QPalette::Base, Qt::white);
-    m_progressBar1->setPalette(barPalette);
 
     m_frame1 = frame("Frame1", QStringLiteral("RAM Information"), twipRect(120, 1060, 7800, 700));
     m_lblTotalRAM = label("lblTotalRAM", QStringLiteral("Total Ram:"), twipRect(240, 300, 900, 225));
@@ -227,6 +277,16 @@ void Form1::setTabOrder()
     m_progressBar1->setFocusPolicy(Qt::NoFocus);
 }
 
+// Colours are set role by role, not by a style sheet: that is the skin's. Recomputed
+// when the desktop's scheme changes.
+void Form1::applyColours()
+{
+    const QPalette desktop = QApplication::palette();
+    setPalette(whiteLook(desktop));
+    // The list keeps the desktop's window colours.
+    m_listView1->setPalette(readable(desktop));
+}
+
 void Form1::Timer2_Timer()
 {
     m_lblTotalRAM->setText(QStringLiteral("Total RAM: ") + mMemory::TotalRAM(m_platform.memory));
@@ -278,6 +338,8 @@ void Form1::hoverOver(MousePointer shape)
 
 bool Form1::eventFilter(QObject *watched, QEvent *event)
 {
+    if (event->type() == QEvent::ApplicationPaletteChange && watched == this)
+        applyColours();
     if (event->type() == QEvent::MouseButtonPress && watched == m_listView1->viewport())
         m_listPressPending = true;
     if (event->type() == QEvent::MouseMove) {

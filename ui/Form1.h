@@ -83,6 +83,7 @@ protected:
 
 private:
     void createControls();
+    void applyColours();
     void setTabOrder();
     void hoverOver(MousePointer shape);
     void connectHandlers();
