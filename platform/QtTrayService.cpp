@@ -63,7 +63,10 @@ QtTrayService::QtTrayService()
 {
     m_balloonTimer.setSingleShot(true);
     m_balloonTimer.setTimerType(Qt::CoarseTimer);
-    connect(&m_balloonTimer, &QTimer::timeout, this, [this] { notify(NIN_BALLOONTIMEOUT); });
+    connect(&m_balloonTimer, &QTimer::timeout, this, [this] {
+        balloonGone();
+        notify(NIN_BALLOONTIMEOUT);
+    });
     m_embedWait.setInterval(100);
     m_embedWait.setTimerType(Qt::CoarseTimer);
     connect(&m_embedWait, &QTimer::timeout, this, &QtTrayService::showPendingBalloon);
@@ -129,9 +132,7 @@ void QtTrayService::modify(const NotifyIconData &data)
     apply(data);
     if (!(data.uFlags & NIF_INFO))
         return;
-    m_balloonTimer.stop();
-    m_embedWait.stop();
-    m_pendingBalloon.reset();
+    balloonGone();
     if (data.szInfo.isEmpty() && data.szInfoTitle.isEmpty()) {
         // Empty title and text take the balloon away.
         if (m_desktopNotifications)
@@ -141,7 +142,7 @@ void QtTrayService::modify(const NotifyIconData &data)
         return;
     }
     const int timeout = data.uTimeout > 0 ? int(qMin<std::uint32_t>(data.uTimeout, INT_MAX)) : 10000;
-    m_pendingBalloon = Balloon{withLfLineEnds(data.szInfoTitle), withLfLineEnds(data.szInfo), timeout};
+    m_pendingBalloon = Balloon{withLfLineEnds(data.szInfoTitle), withLfLineEnds(data.szInfo), timeout, std::nullopt};
     // The time-out counts from the request, as the caller's wait does.
     m_balloonTimer.start(timeout);
     showPendingBalloon();
@@ -159,18 +160,24 @@ void QtTrayService::showPendingBalloon()
     }
     // Shown before the tray host has taken the icon, it would point at the screen's
     // corner; shown while the host still makes room for it (a panel that grows
-    // with its icons moves them), it would point where the icon was.
+    // with its icons moves them), it would point where the icon was. So it waits
+    // until the icon stands still, and follows it if it moves while shown.
     const QRect where = m_icon->geometry();
     const bool settled = iconEmbedded() && where == m_iconWhere;
     m_iconWhere = where;
-    if (!settled) {
-        if (!m_embedWait.isActive())
-            m_embedWait.start();
+    if (!m_embedWait.isActive())
+        m_embedWait.start();
+    if (!settled || m_pendingBalloon->shownAt == where)
         return;
-    }
-    m_embedWait.stop();
     const int left = m_balloonTimer.isActive() ? m_balloonTimer.remainingTime() : m_pendingBalloon->timeout;
     m_icon->showMessage(m_pendingBalloon->title, m_pendingBalloon->text, QSystemTrayIcon::NoIcon, qMax(left, 1));
+    m_pendingBalloon->shownAt = where;
+}
+
+void QtTrayService::balloonGone()
+{
+    m_balloonTimer.stop();
+    m_embedWait.stop();
     m_pendingBalloon.reset();
 }
 
@@ -209,9 +216,7 @@ void QtTrayService::onTrayHostChanged()
 
 void QtTrayService::remove()
 {
-    m_balloonTimer.stop();
-    m_embedWait.stop();
-    m_pendingBalloon.reset();
+    balloonGone();
     closeNotification();
     m_icon->hide();
     m_icon.reset();
@@ -238,7 +243,7 @@ void QtTrayService::balloonClicked()
 {
     if (!m_balloonTimer.isActive())
         return;
-    m_balloonTimer.stop();
+    balloonGone();
     notify(NIN_BALLOONUSERCLICK);
 }
 

@@ -40,6 +40,7 @@ private:
     void onActivated(QSystemTrayIcon::ActivationReason reason);
     bool iconEmbedded() const;
     void showPendingBalloon();
+    void balloonGone();
     void balloonClicked();
     void sendNotification(const QString &title, const QString &text, int timeout);
     void closeNotification();
@@ -54,6 +55,7 @@ private:
         QString title;
         QString text;
         int timeout = 0;
+        std::optional<QRect> shownAt; // where the icon was when the balloon was shown
     };
     std::optional<Balloon> m_pendingBalloon;
     QRect m_iconWhere; // where the icon was at the last look, to see it has settled
