@@ -73,7 +73,7 @@ void Form1::Form_Load()
     trap.step(160, [&] { savedState = settings.read(QStringLiteral("StartStopState"), QStringLiteral("On")); });
     if (trap.test(162, [&] { return SettingsValues::IsOff(savedState); })) {
         trap.step(164, [&] { m_pushButton5->setText(QStringLiteral("Turn On Auto Free")); });
-        trap.step(166, [&] { m_frame2->setTitle(QStringLiteral("Auto Free is Turned Off.")); });
+        trap.step(166, [&] { setStatusCaption(QStringLiteral("Auto Free is Turned Off.")); });
         trap.step(168, [&] { setTimer1Interval(0); });
     } else if (trap.test(170, [&] { return SettingsValues::IsOn(savedState); })) {
         trap.step(172, [&] { m_pushButton5->setText(QStringLiteral("Turn Off Auto Free")); });

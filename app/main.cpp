@@ -2,6 +2,7 @@
 #include "app/Globals.h"
 #include "platform/DisplayProbe.h"
 #include "platform/LinuxPlatform.h"
+#include "platform/SessionBus.h"
 #include "platform/TerminationSignals.h"
 #include "ui/Form1.h"
 
@@ -23,6 +24,7 @@ int main(int argc, char *argv[])
         std::fprintf(stderr, "ramtidy: %s\n", qPrintable(reason));
         return 1;
     }
+    SessionBus::preventAutoLaunch();
     QApplication app(argc, argv);
     // The window may be hidden in the tray while a message box closes; only
     // closing the main window ends the program.

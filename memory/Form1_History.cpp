@@ -31,7 +31,7 @@ void Form1::PushButton6_Click()
     ErrorTrap trap(QStringLiteral("in Memvane2021/08/31.Form1.PushButton6_Click "), m_platform.msgBox);
     QString caption;
     trap.step(100, [&] { caption = m_frame2->title(); });
-    trap.step(102, [&] { m_frame2->setTitle(QStringLiteral("Freeing Memory...")); });
+    trap.step(102, [&] { setStatusCaption(QStringLiteral("Freeing Memory...")); });
     trap.step(104, [&] { QCoreApplication::processEvents(); });
     trap.step(106, [&] { setMousePointer(vbHourglass); });
     trap.step(108, [&] { IntervalSave::FreeMemoryNow(m_platform); });
@@ -40,7 +40,7 @@ void Form1::PushButton6_Click()
         m_progressBar1->setValue(0);
         m_progressBar1->setFormat(QStringLiteral("Progress Bar"));
     });
-    trap.step(114, [&] { m_frame2->setTitle(caption); });
+    trap.step(114, [&] { setStatusCaption(caption); });
 }
 
 void Form1::PushButton1_Click()

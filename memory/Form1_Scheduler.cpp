@@ -33,14 +33,14 @@ void Form1::Timer1_Timer()
 {
     ErrorTrap trap(QStringLiteral("in Memvane2021/08/31.Form1.Timer1 "), m_platform.msgBox);
     if (trap.test(100, [&] { return Timer1Interval() == 0; })) {
-        trap.step(102, [&] { m_frame2->setTitle(QStringLiteral("Auto Free is Off.")); });
+        trap.step(102, [&] { setStatusCaption(QStringLiteral("Auto Free is Off.")); });
         return;
     }
     trap.step(104, [&] { m_autoFreeSeconds = IntervalSave::IntervalSeconds(*m_listView1); });
     if (m_autoFreeSeconds <= 0) {
         // No row chosen (a stored choice that is not in the list): ask for one in
         // the status line instead of an error box every second.
-        m_frame2->setTitle(QStringLiteral("Choose how often to free memory in the list below."));
+        setStatusCaption(QStringLiteral("Choose how often to free memory in the list below."));
         return;
     }
     trap.step(106, [&] {
@@ -56,21 +56,21 @@ void Form1::Timer1_Timer()
     if (trap.test(110, [&] { return m_autoFreeCounter <= m_autoFreeSeconds; }))
         trap.step(112, [&] { m_progressBar1->setValue(m_autoFreeCounter); });
     trap.step(114, [&] {
-        m_frame2->setTitle(QStringLiteral("Next free will occur in ")
+        setStatusCaption(QStringLiteral("Next free will occur in ")
                            + Main::FormatSeconds(m_autoFreeSeconds - m_autoFreeCounter));
     });
     trap.step(116, [&] { QCoreApplication::processEvents(); });
     if (!trap.test(118, [&] { return m_autoFreeCounter == m_autoFreeSeconds; }))
         return;
     trap.step(120, [&] { m_savedStatusCaption = m_frame2->title(); });
-    trap.step(122, [&] { m_frame2->setTitle(QStringLiteral("Freeing memory is running in background...")); });
+    trap.step(122, [&] { setStatusCaption(QStringLiteral("Freeing memory is running in background...")); });
     trap.step(124, [&] { QCoreApplication::processEvents(); });
     trap.step(126, [&] { IntervalSave::FreeMemoryNow(m_platform); });
     trap.step(128, [&] {
-        m_frame2->setTitle(QStringLiteral("Auto Free Memory Complete at ") + DateTimeText(m_platform.clock.now()));
+        setStatusCaption(QStringLiteral("Auto Free Memory Complete at ") + DateTimeText(m_platform.clock.now()));
     });
     trap.step(136, [&] { QCoreApplication::processEvents(); });
-    trap.step(138, [&] { m_frame2->setTitle(m_savedStatusCaption); });
+    trap.step(138, [&] { setStatusCaption(m_savedStatusCaption); });
     trap.step(140, [&] { m_autoFreeCounter = 0; });
 }
 

@@ -1,6 +1,7 @@
 #include "DesktopShell.h"
 
 #include "Failure.h"
+#include "SessionBus.h"
 
 #include <QProcess>
 #include <QStandardPaths>
@@ -29,6 +30,12 @@ void DesktopShell::start(const QString &argument, Failed failed)
     process->setProgram(program);
     process->setArguments({argument});
     process->setStandardInputFile(QProcess::nullDevice());
+    if (SessionBus::autoLaunchPrevented()) {
+        // The opened program finds the session as the user's environment has it.
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.remove(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"));
+        process->setProcessEnvironment(environment);
+    }
     process->setStandardOutputFile(QProcess::nullDevice());
     process->setProcessChannelMode(QProcess::ForwardedErrorChannel);
     // Watched, not waited for: its exit status tells whether anything opened.

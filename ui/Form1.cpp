@@ -6,6 +6,7 @@
 #include "platform/MessageBox.h"
 #include "platform/TrayService.h"
 #include "tray/cSysTray.h"
+#include "ui/FrameStyle.h"
 #include "ui/ProgramIcon.h"
 #include "ui/Twips.h"
 
@@ -154,6 +155,7 @@ void Form1::createControls()
         box->setObjectName(QLatin1String(name));
         box->setFont(labelFont);
         box->setGeometry(geometry);
+        box->setStyle(FrameStyle::instance());
         setHoverPointer(box, vbDefault, this);
         return box;
     };
@@ -289,12 +291,32 @@ void Form1::applyColours()
 
 void Form1::Timer2_Timer()
 {
-    m_lblTotalRAM->setText(QStringLiteral("Total RAM: ") + mMemory::TotalRAM(m_platform.memory));
-    m_lblFreeRAM->setText(QStringLiteral("Free RAM: ") + mMemory::FreeRAM(m_platform.memory));
-    m_lblUsedRAM->setText(QStringLiteral("Used RAM: ") + mMemory::UsedRAM(m_platform.memory));
-    m_lblTotalRAM->adjustSize();
-    m_lblFreeRAM->adjustSize();
-    m_lblUsedRAM->adjustSize();
+    // A label is laid out again only when its figure changed.
+    const auto show = [](QLabel *label, const QString &text) {
+        if (label->text() == text)
+            return;
+        label->setText(text);
+        label->adjustSize();
+    };
+    show(m_lblTotalRAM, QStringLiteral("Total RAM: ") + mMemory::TotalRAM(m_platform.memory));
+    show(m_lblFreeRAM, QStringLiteral("Free RAM: ") + mMemory::FreeRAM(m_platform.memory));
+    show(m_lblUsedRAM, QStringLiteral("Used RAM: ") + mMemory::UsedRAM(m_platform.memory));
+}
+
+void Form1::setStatusCaption(const QString &caption)
+{
+    // The countdown changes the caption every second without changing its width:
+    // then only the caption's strip is painted again, not the frame and the bar
+    // inside it. Any other change goes the ordinary way.
+    const QFontMetrics metrics(m_frame2->font());
+    if (!m_frame2->isVisible() || metrics.horizontalAdvance(caption) != metrics.horizontalAdvance(m_frame2->title())) {
+        m_frame2->setTitle(caption);
+        return;
+    }
+    m_frame2->setAttribute(Qt::WA_UpdatesDisabled, true);
+    m_frame2->setTitle(caption);
+    m_frame2->setAttribute(Qt::WA_UpdatesDisabled, false);
+    m_frame2->update(0, 0, m_frame2->width(), m_progressBar1->y());
 }
 
 void Form1::PushButton11_Click()

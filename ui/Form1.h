@@ -88,6 +88,8 @@ private:
     void hoverOver(MousePointer shape);
     void connectHandlers();
     void selectRow(int position);
+    // The status line, the caption of Frame2.
+    void setStatusCaption(const QString &caption);
     void MaybeOpenHomePage();
     void loadHandCursor();
     void minimizeAtStart();

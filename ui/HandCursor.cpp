@@ -61,6 +61,7 @@ QCursor load(const QByteArray &bytes)
     QByteArray data = bytes;
     QBuffer buffer(&data);
     QImageReader reader(&buffer, "ico");
+    reader.setAutoDetectImageFormat(false); // asking every other plugin would load them all
     const QImage image = reader.read();
     if (image.isNull())
         throw notACursor(reader.errorString());

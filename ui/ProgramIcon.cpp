@@ -1,5 +1,6 @@
 #include "ProgramIcon.h"
 
+#include <QIconEngine>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPainterPathStroker>
@@ -30,12 +31,45 @@ QImage render(int pixels)
     return image;
 }
 
+namespace {
+
+// Draws the icon at whatever size is asked, when it is asked, instead of keeping
+// a picture of every size for the whole run.
+class DrawnIconEngine : public QIconEngine {
+public:
+    void paint(QPainter *painter, const QRect &rect, QIcon::Mode, QIcon::State) override
+    {
+        painter->drawImage(rect, render(qMin(rect.width(), rect.height())));
+    }
+    QPixmap pixmap(const QSize &size, QIcon::Mode mode, QIcon::State state) override
+    {
+        return scaledPixmap(size, mode, state, 1.0);
+    }
+    QPixmap scaledPixmap(const QSize &size, QIcon::Mode, QIcon::State, qreal scale) override
+    {
+        QPixmap pixmap = QPixmap::fromImage(render(qMax(1, qRound(qMin(size.width(), size.height()) * scale))));
+        pixmap.setDevicePixelRatio(scale);
+        return pixmap;
+    }
+    QSize actualSize(const QSize &size, QIcon::Mode, QIcon::State) override
+    {
+        const int side = qMin(size.width(), size.height());
+        return {side, side};
+    }
+    // The sizes a desktop is offered, the 32-pixel one first; any other is drawn on request.
+    QList<QSize> availableSizes(QIcon::Mode, QIcon::State) override
+    {
+        return {{32, 32}, {16, 16}, {22, 22}, {24, 24}, {48, 48}, {64, 64}};
+    }
+    QIconEngine *clone() const override { return new DrawnIconEngine; }
+    QString key() const override { return QStringLiteral("ramtidy-drawn"); }
+};
+
+} // namespace
+
 QIcon application()
 {
-    QIcon icon;
-    for (int size : {32, 16, 22, 24, 48, 64, 128, 256})
-        icon.addPixmap(QPixmap::fromImage(render(size)));
-    return icon;
+    return QIcon(new DrawnIconEngine);
 }
 
 } // namespace ProgramIcon

@@ -10,7 +10,7 @@ namespace ProgramIcon {
 
 QImage render(int pixels);
 
-// Every size a desktop asks for, the 32-pixel one first.
+// Every size a desktop asks for, drawn when asked, the 32-pixel one first.
 QIcon application();
 
 } // namespace ProgramIcon
