@@ -152,7 +152,9 @@ class Tray(unittest.TestCase):
             wid = session.find_window()
             wait_until(lambda: tray_icon(session) is not None, 10, "the icon in the tray")
             session.xdotool("windowminimize", wid)
-            wait_until(lambda: self.map_state(session, wid) == "IsUnMapped", 10, "the window to hide")
+            # Hidden by the program (withdrawn), not only iconified by the window manager.
+            wait_until(lambda: self.map_state(session, wid) == "IsUnMapped"
+                       and "Iconic" not in self.wm_state(session, wid), 10, "the window to hide in the tray")
             session.kill_tray()
             wait_until(lambda: self.map_state(session, wid) == "IsViewable", 10, "the window back on screen")
 
