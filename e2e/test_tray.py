@@ -43,6 +43,19 @@ class Tray(unittest.TestCase):
     def map_state(self, session, wid):
         return session.window_info(wid).get("Map State")
 
+    def start_with_icon(self, session):
+        """The program started, its window shown and its icon in the tray."""
+        app = session.start_app(BINARY, {"TEMP": session.scratch})
+        wid = session.find_window()
+        wait_until(lambda: tray_icon(session) is not None, 10, "the icon in the tray")
+        return app, wid
+
+    def hide_in_tray(self, session, wid):
+        session.xdotool("windowminimize", wid)
+        # Hidden by the program (withdrawn), not only iconified by the window manager.
+        wait_until(lambda: self.map_state(session, wid) == "IsUnMapped"
+                   and "Iconic" not in self.wm_state(session, wid), 10, "the window to hide in the tray")
+
     def test_minimize_restore_cycles(self):
         with XSession() as session:
             session.start_app(BINARY, {"TEMP": session.scratch})
@@ -100,9 +113,7 @@ class Tray(unittest.TestCase):
 
     def test_closing_ends_the_program_and_takes_the_icon_away(self):
         with XSession() as session:
-            app = session.start_app(BINARY, {"TEMP": session.scratch})
-            wid = session.find_window()
-            wait_until(lambda: tray_icon(session) is not None, 10, "the icon in the tray")
+            app, wid = self.start_with_icon(session)
             session.xdotool("windowactivate", wid)
             session.press("alt+F4", [wid])  # the window manager's close
             self.assertEqual(app.wait(10), 0)
@@ -148,23 +159,15 @@ class Tray(unittest.TestCase):
 
     def test_tray_host_lost_while_hidden_brings_the_window_back(self):
         with XSession() as session:
-            session.start_app(BINARY, {"TEMP": session.scratch})
-            wid = session.find_window()
-            wait_until(lambda: tray_icon(session) is not None, 10, "the icon in the tray")
-            session.xdotool("windowminimize", wid)
-            # Hidden by the program (withdrawn), not only iconified by the window manager.
-            wait_until(lambda: self.map_state(session, wid) == "IsUnMapped"
-                       and "Iconic" not in self.wm_state(session, wid), 10, "the window to hide in the tray")
+            _, wid = self.start_with_icon(session)
+            self.hide_in_tray(session, wid)
             session.kill_tray()
             wait_until(lambda: self.map_state(session, wid) == "IsViewable", 10, "the window back on screen")
 
     def test_sigterm_while_hidden_closes_cleanly(self):
         with XSession() as session:
-            app = session.start_app(BINARY, {"TEMP": session.scratch})
-            wid = session.find_window()
-            wait_until(lambda: tray_icon(session) is not None, 10, "the icon in the tray")
-            session.xdotool("windowminimize", wid)
-            wait_until(lambda: self.map_state(session, wid) == "IsUnMapped", 10, "the window to hide")
+            app, wid = self.start_with_icon(session)
+            self.hide_in_tray(session, wid)
             app.terminate()
             self.assertEqual(app.wait(10), 0)
             self.assertIsNone(tray_icon(session))
