@@ -1,5 +1,7 @@
 #include "QtTrayService.h"
 
+#include "SessionBus.h"
+
 #include <QApplication>
 #include <QDBusConnection>
 #include <QDBusMessage>
@@ -43,7 +45,7 @@ QIcon themed(const QIcon &drawn)
 // would have the D-Bus library launch a bus nobody stops.
 bool statusNotifierHostRegistered()
 {
-    if (qEnvironmentVariableIsEmpty("DBUS_SESSION_BUS_ADDRESS"))
+    if (qEnvironmentVariableIsEmpty("DBUS_SESSION_BUS_ADDRESS") || SessionBus::autoLaunchPrevented())
         return false;
     QDBusConnection bus = QDBusConnection::sessionBus();
     if (!bus.isConnected())
