@@ -94,7 +94,8 @@ def programs(args):
                 package="conky", files={"conky.conf": CONKY_CONFIG}),
         Program("lxtask", "lxtask", ["lxtask"], ["lxtask"], package="lxtask"),
         Program("xfce4-taskmanager", "xfce4-taskmanager", ["xfce4-taskmanager"], ["xfce4-taskmanager"],
-                package="xfce4-taskmanager"),
+                package="xfce4-taskmanager",
+                bus="without a session bus it shows only a \"Settings daemon is unavailable\" box (xfconfd)"),
         Program("qps", "qps", ["qps"], ["qps"], package="qps",
                 bus="its single-instance check quits at once without a session bus"),
         Program("gnome-system-monitor", "gnome-system-monitor", ["gnome-system-monitor"],
@@ -242,7 +243,8 @@ class MapWatcher:
             return None
         return int(prop.value[0]) if prop and len(prop.value) else None
 
-    def _matches(self, window, program, pids, tray):
+    def _shown(self, window, tray):
+        """Whether the window is on screen as a main window (or as an icon in the tray)."""
         try:
             attrs = window.get_attributes()
             geometry = window.get_geometry()
@@ -256,11 +258,13 @@ class MapWatcher:
         small = geometry.width <= 64 and geometry.height <= 64
         if tray != small:
             return False
-        if tray and parent == self.root:
-            return False  # not yet in the tray host
+        return not tray or parent != self.root  # an icon counts once it is in the tray host
+
+    def _belongs(self, window, program, pids):
         if self._class(window) & program.classes:
             return True
-        return self._pid(window) in pids()
+        pid = self._pid(window)  # window manager frames have none: no /proc scan for them
+        return pid is not None and pid in pids()
 
     def _watch_ancestors(self, window):
         """A client maps inside a frame or tray socket that may itself map later: listen to
@@ -280,6 +284,7 @@ class MapWatcher:
         """Seconds from `started` until the window (or tray icon) shows, or None."""
         deadline = started + timeout
         created = []
+        shown_at = {}  # window id -> when first seen on screen (its class may be set after the map)
         self.watched = set()
         while True:
             changed = False
@@ -289,21 +294,26 @@ class MapWatcher:
                 now = time.monotonic()
                 if event.type == X.CreateNotify and event.parent == self.root:
                     try:
-                        event.window.change_attributes(event_mask=X.StructureNotifyMask)
+                        event.window.change_attributes(event_mask=X.StructureNotifyMask | X.PropertyChangeMask)
                     except xerror.XError:
                         continue
                     created.append(event.window)
                     changed = True
-                elif event.type in (X.MapNotify, X.ReparentNotify):
+                elif event.type in (X.MapNotify, X.ReparentNotify, X.ConfigureNotify, X.PropertyNotify):
+                    # conky maps a 1×1 window and sizes it after; WM_CLASS may come after the map
                     changed = True
             if changed:
                 for window in created:
-                    if self._matches(window, program, pids, program.tray):
-                        return now - started
+                    if window.id not in shown_at and self._shown(window, program.tray):
+                        shown_at[window.id] = now
+                    if window.id in shown_at and self._belongs(window, program, pids):
+                        return shown_at[window.id] - started
                     self._watch_ancestors(window)
             remaining = deadline - time.monotonic()
             if remaining <= 0:
                 return None
+            if self.display.pending_events():
+                continue  # read while waiting for a reply: the socket will not tell again
             self.display.flush()
             select.select([self.display.fileno()], [], [], min(remaining, 0.5))
 
@@ -339,13 +349,17 @@ def run_once(session, watcher, program, args, seq, measure=True):
         process = subprocess.Popen(argv, env=env, stdin=subprocess.DEVNULL, stdout=log, stderr=subprocess.STDOUT)
     try:
         mapped = watcher.wait(program, lambda: processes_of(process.pid, tag), started,
-                              args.map_timeout if measure else 15)
+                              min(args.map_timeout, args.settle) if measure else 15)
         result["map_ms"] = None if mapped is None else mapped * 1000
         if process.poll() is not None:
             result["error"] = f"exited with status {process.returncode} ({last_line(log_path)})"
             return result
         if not measure:
             return result
+        if args.screenshots:
+            time.sleep(max(0.0, started + args.settle - 1.5 - time.monotonic()))
+            os.makedirs(args.screenshots, exist_ok=True)
+            session.screenshot(os.path.join(os.path.abspath(args.screenshots), f"{program.key}-{seq}.png"))
         time.sleep(max(0.0, started + args.settle - time.monotonic()))
         pids = processes_of(process.pid, tag)
         memory = {"rss": 0, "anon": 0, "pss": 0, "uss": 0}
@@ -371,7 +385,8 @@ def run_once(session, watcher, program, args, seq, measure=True):
                 ctx += count - before.get(tid, 0)
         lost = set(pids) - pids1
         if lost:
-            result["note"] = "ended during the window: " + ", ".join(sorted(comm(p) for p in lost))
+            result.setdefault("notes", []).append(
+                "ended during the window: " + ", ".join(sorted(comm(p) for p in lost)))
         result["cpu_pct"] = ticks / HZ / elapsed * 100
         result["ctx"] = ctx * args.seconds / elapsed
         result["threads"] = sum(len(switches(p)) for p in pids1)
@@ -386,7 +401,8 @@ def run_once(session, watcher, program, args, seq, measure=True):
             end_processes(processes_of(-1, bus_tag))
         if "map_ms" in result and result["map_ms"] is None and "error" not in result:
             what = "icon in the tray" if program.tray else "window"
-            result["note"] = f"no {what} within {args.map_timeout:g} s; measured all the same"
+            limit = min(args.map_timeout, args.settle)
+            result.setdefault("notes", []).append(f"no {what} within {limit:g} s; measured all the same")
         result["log"] = read(log_path) or ""
 
 
@@ -487,8 +503,8 @@ def report(selected, results, args, machine):
         for r in runs:
             if r.get("error"):
                 notes.append(f"{p.label}: round {r['round']}: {r['error']}")
-            if r.get("note"):
-                notes.append(f"{p.label}: round {r['round']}: {r['note']}")
+            for note in r.get("notes", []):
+                notes.append(f"{p.label}: round {r['round']}: {note}")
     for p in selected:
         if p.bus:
             notes.append(f"{p.label}: {p.bus}, so it ran with a private dbus-daemon (not counted in its figures)")
@@ -538,11 +554,13 @@ def main():
     parser.add_argument("--rounds", type=int, default=3)
     parser.add_argument("--seconds", type=float, default=60, help="CPU and context-switch window")
     parser.add_argument("--settle", type=float, default=10, help="seconds from start to the memory reading")
-    parser.add_argument("--map-timeout", type=float, default=30)
+    parser.add_argument("--map-timeout", type=float, default=30, help="at most --settle")
     parser.add_argument("--markdown", help="also write the result as markdown to this file")
     parser.add_argument("--only", help="comma-separated keys: " + ", ".join(
         p.key for p in programs(argparse.Namespace(ramtidy="", bare=""))))
     parser.add_argument("--logs", help="keep each run's output in this folder")
+    parser.add_argument("--screenshots", help="a screenshot of each run in this folder, 1.5 s before the "
+                                              "memory reading (to check what each program really showed)")
     parser.add_argument("--no-install", action="store_true", help="skip peers that are not installed")
     parser.add_argument("--no-warmup", action="store_true",
                         help="skip the unmeasured first start of each program (which fills the file cache)")
