@@ -592,6 +592,8 @@ def main():
           f"about {len(selected) * args.rounds * per_run / 60:.0f} min", flush=True)
     results = {}
     with XSession() as session:
+        # The pointer starts mid-screen, where hovering would raise tooltips in whatever opens there.
+        session.xdotool("mousemove", "1279", "0")
         watcher = MapWatcher(session.display)
         try:
             seq = 0
