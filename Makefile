@@ -6,7 +6,7 @@ SANITIZE_BUILD ?= $(BUILD)-asan
 FUZZ_BUILD ?= $(BUILD)-fuzz
 FUZZ_SECONDS ?= 600
 
-.PHONY: all setup build run stop test test-sanitize test-fuzz fuzz bench package clean
+.PHONY: all setup build run stop test test-sanitize test-fuzz fuzz bench footprint package clean
 
 all: build
 
@@ -52,6 +52,12 @@ package: build
 
 bench: build
 	@$(BUILD)/bench/bench_memorystatus
+
+# Ramtidy beside its peers and a bare Qt window on a private X desktop (installs the peers);
+# e.g. make footprint FOOTPRINT_ARGS="--rounds 2 --seconds 30 --markdown footprint.md"
+FOOTPRINT_ARGS ?=
+footprint: build
+	@/usr/bin/python3 bench/footprint.py --ramtidy $(BUILD)/ramtidy $(FOOTPRINT_ARGS)
 
 clean:
 	@rm -rf $(BUILD) $(SANITIZE_BUILD) $(FUZZ_BUILD)
