@@ -38,7 +38,7 @@ void FrameStyle::drawPrimitive(PrimitiveElement element, const QStyleOption *opt
     painter->save();
     painter->setRenderHint(QPainter::Antialiasing);
     painter->setPen(QColor(0, 0, 0, 56));
-    painter->setBrush(QColor(255, 255, 255, 40));
+    painter->setBrush(Qt::NoBrush);
     painter->drawRoundedRect(frame, 2, 2);
     painter->restore();
 }
