@@ -47,14 +47,14 @@ private:
 enum class Owner { User, UserOrRoot };
 
 // Opens without following a link or blocking on a FIFO, then checks what was
-// opened: a regular file of a trusted owner. `what` names the file in messages.
-int openChecked(const QString &path, int flags, Owner owner, const QString &what, struct stat &info)
+// opened: a regular file of a trusted owner.
+int openChecked(const QString &path, int flags, Owner owner, struct stat &info)
 {
     const int fd = ::open(native(path).constData(), flags | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK, 0600);
     if (fd < 0) {
         if (errno == ELOOP)
-            throw Failure(QStringLiteral("%1 %2 is a symbolic link, and Ramtidy does not follow links.").arg(what, path));
-        throw Failure(QStringLiteral("%1 %2 could not be opened: %3").arg(what, path, systemError()));
+            throw Failure(QStringLiteral("The file %1 is a symbolic link, and Ramtidy does not follow links.").arg(path));
+        throw Failure(QStringLiteral("The file %1 could not be opened: %2").arg(path, systemError()));
     }
     QString refusal;
     if (::fstat(fd, &info) != 0)
@@ -65,24 +65,20 @@ int openChecked(const QString &path, int flags, Owner owner, const QString &what
         refusal = QStringLiteral("the file belongs to another user.");
     if (!refusal.isEmpty()) {
         ::close(fd);
-        throw Failure(QStringLiteral("%1 %2 was not used: %3").arg(what, path, refusal));
+        throw Failure(QStringLiteral("The file %1 was not used: %2").arg(path, refusal));
     }
     return fd;
 }
 
-void checkSize(const struct stat &info, qint64 maxBytes, const QString &what, const QString &path)
+Failure tooLong(const QString &path, qint64 maxBytes)
 {
-    if (info.st_size > maxBytes)
-        throw Failure(QStringLiteral("%1 %2 is %3 bytes long, more than the %4 bytes Ramtidy reads.")
-                          .arg(what, path)
-                          .arg(qint64(info.st_size))
-                          .arg(maxBytes));
+    return Failure(QStringLiteral("The file %1 is longer than the %2 bytes Ramtidy reads.").arg(path).arg(maxBytes));
 }
 
 // Reads up to `maxBytes`, handing each piece to `take`; a file that grew past the
 // bound while being read is refused too.
 template <typename Take>
-void readAll(int fd, qint64 maxBytes, const QString &what, const QString &path, Take take)
+void readAll(int fd, qint64 maxBytes, const QString &path, Take take)
 {
     char buffer[64 * 1024];
     qint64 total = 0;
@@ -91,17 +87,15 @@ void readAll(int fd, qint64 maxBytes, const QString &what, const QString &path, 
         if (n < 0 && errno == EINTR)
             continue;
         if (n < 0)
-            throw Failure(QStringLiteral("%1 %2 could not be read: %3").arg(what, path, systemError()));
+            throw Failure(QStringLiteral("The file %1 could not be read: %2").arg(path, systemError()));
         if (n == 0)
             return;
         total += n;
         if (total > maxBytes)
-            throw Failure(QStringLiteral("%1 %2 is longer than the %3 bytes Ramtidy reads.").arg(what, path).arg(maxBytes));
+            throw tooLong(path, maxBytes);
         take(buffer, qsizetype(n));
     }
 }
-
-const QString LogWhat = QStringLiteral("The file");
 
 // UTF-8 decoded as it arrives. A sequence split between two pieces waits for the
 // rest; one the file ends inside of counts as invalid. A byte-order mark stays,
@@ -186,7 +180,7 @@ void PosixFileSystem::append(const QString &path, const QByteArray &bytes)
     const int created = ::open(native(path).constData(),
                                O_WRONLY | O_APPEND | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK, 0600);
     struct stat info {};
-    const Descriptor fd(created >= 0 ? created : openChecked(path, O_WRONLY | O_APPEND, Owner::User, LogWhat, info));
+    const Descriptor fd(created >= 0 ? created : openChecked(path, O_WRONLY | O_APPEND, Owner::User, info));
     if (created >= 0 && ::fstat(fd.get(), &info) != 0)
         throw Failure(QStringLiteral("The file %1 could not be written: %2").arg(path, systemError()));
     const off_t before = info.st_size;
@@ -214,18 +208,19 @@ void PosixFileSystem::append(const QString &path, const QByteArray &bytes)
 void PosixFileSystem::checkOwnFile(const QString &path) const
 {
     struct stat info {};
-    const Descriptor fd(openChecked(path, O_RDONLY, Owner::User, LogWhat, info));
+    const Descriptor fd(openChecked(path, O_RDONLY, Owner::User, info));
 }
 
 FileService::Text PosixFileSystem::readOwnText(const QString &path, qint64 maxBytes) const
 {
     struct stat info {};
-    const Descriptor fd(openChecked(path, O_RDONLY, Owner::User, LogWhat, info));
-    checkSize(info, maxBytes, LogWhat, path);
+    const Descriptor fd(openChecked(path, O_RDONLY, Owner::User, info));
+    if (info.st_size > maxBytes)
+        throw tooLong(path, maxBytes);
     // Decoded piece by piece: the text costs twice the file's size, and the file's
     // bytes are never held whole beside it.
     Utf8Text text(info.st_size);
-    readAll(fd.get(), maxBytes, LogWhat, path, [&](const char *data, qsizetype size) { text.add(data, size); });
+    readAll(fd.get(), maxBytes, path, [&](const char *data, qsizetype size) { text.add(data, size); });
     return text.finish();
 }
 
@@ -240,11 +235,12 @@ FileService::Text PosixFileSystem::decodeUtf8(const char *data, qsizetype size, 
 QByteArray PosixFileSystem::readProgramFile(const QString &path, qint64 maxBytes) const
 {
     struct stat info {};
-    const Descriptor fd(openChecked(path, O_RDONLY, Owner::UserOrRoot, LogWhat, info));
-    checkSize(info, maxBytes, LogWhat, path);
+    const Descriptor fd(openChecked(path, O_RDONLY, Owner::UserOrRoot, info));
+    if (info.st_size > maxBytes)
+        throw tooLong(path, maxBytes);
     QByteArray bytes;
     bytes.reserve(qsizetype(info.st_size));
-    readAll(fd.get(), maxBytes, LogWhat, path, [&](const char *data, qsizetype size) { bytes.append(data, size); });
+    readAll(fd.get(), maxBytes, path, [&](const char *data, qsizetype size) { bytes.append(data, size); });
     return bytes;
 }
 

@@ -61,7 +61,6 @@ void Form1::minimizeAtStart()
 void Form1::trayAvailabilityChanged(bool available)
 {
     if (!available) {
-        m_trayWait.setRemainingTime(0);
         // The icon that would bring the window back is gone with the tray host.
         if (Globals::HiddenInTray) {
             Globals::HiddenInTray = false;
