@@ -4,6 +4,8 @@
 
 #include <QCoreApplication>
 
+#include <malloc.h>
+
 #include <cstdio>
 #include <cstdlib>
 
@@ -24,4 +26,9 @@ void LinuxProcess::EndProgram()
     ClipboardHandOver::run();
     std::fflush(nullptr);
     std::_Exit(0);
+}
+
+void LinuxProcess::releaseUnusedMemory()
+{
+    malloc_trim(0);
 }

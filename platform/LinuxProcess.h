@@ -7,4 +7,5 @@ public:
     QString executablePath() const override;
     QString programFolder() const override;
     [[noreturn]] void EndProgram() override;
+    void releaseUnusedMemory() override;
 };
