@@ -7,6 +7,7 @@
 #include "ui/Form1.h"
 
 #include <QApplication>
+#include <QFont>
 #include <QPixmapCache>
 #include <QTimer>
 
@@ -42,6 +43,13 @@ int main(int argc, char *argv[])
     // quarter of the idle heap, to save redrawing what only hover, focus and
     // exposure redraw.
     QPixmapCache::setCacheLimit(0);
+    // Latin captions need no shaping engine; the figures and the countdown are
+    // laid out again every few hundred milliseconds, and each font it shapes
+    // with keeps a copy of its layout tables. Scripts that need shaping still
+    // get it.
+    QFont font = QApplication::font();
+    font.setStyleStrategy(QFont::PreferNoShaping);
+    QApplication::setFont(font);
 
     LinuxPlatform linuxPlatform(Globals::MakerName, Globals::ProductName, Globals::AppId);
     Form1 form(linuxPlatform.services());

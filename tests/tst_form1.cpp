@@ -412,7 +412,9 @@ void TestForm1::startUpFiles()
     for (const char *name : {"Frame1", "Frame2", "Frame3", "lblTotalRAM", "lblUsedRAM", "Check4", "Check8"}) {
         QWidget *widget = m_form->findChild<QWidget *>(QLatin1String(name));
         QCOMPARE(widget->palette().color(QPalette::Window), expected);
-        QCOMPARE(widget->autoFillBackground(), recoloured);
+        // The RAM labels always paint their own background, so that a new figure
+        // repaints the label alone.
+        QCOMPARE(widget->autoFillBackground(), recoloured || QByteArray(name).startsWith("lbl"));
     }
     QCOMPARE(control<QPushButton>("PushButton5")->palette().color(QPalette::Button), QColor(Qt::white));
     // The colour really shows: a blank spot of the window, between the frames.

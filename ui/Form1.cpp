@@ -165,6 +165,9 @@ void Form1::createControls()
         lbl->setFont(labelFont);
         lbl->setGeometry(geometry);
         lbl->adjustSize();
+        // The figures change every few hundred milliseconds: a label that paints
+        // its own background is repainted alone, without the frame behind it.
+        lbl->setAutoFillBackground(true);
         keepPointer(lbl);
         return lbl;
     };
