@@ -16,6 +16,8 @@ packages=(
   # end-to-end on a private session bus: the window read through AT-SPI, and the
   # tray item registered with a StatusNotifierWatcher (status-notifier-watcher)
   dbus-daemon dbus-bin at-spi2-core python3-pyatspi python3-dbus haskell-status-notifier-item-utils
+  # end-to-end on Wayland: a headless compositor and Qt's Wayland platform
+  weston qt6-wayland
 )
 
 missing=()
