@@ -193,6 +193,7 @@ void Form1::createControls()
     m_frame2 = frame("Frame2", QStringLiteral("Next free will occur in"), twipRect(120, 120, 7800, 850));
     m_progressBar1 = new QProgressBar(m_frame2);
     m_progressBar1->setObjectName(QStringLiteral("ProgressBar1"));
+    m_progressBar1->setStyle(FrameStyle::instance());
     m_progressBar1->setFont(labelFont);
     m_progressBar1->setGeometry(twipRect(240, 285, 7320, 405));
     m_progressBar1->setRange(0, 100);

@@ -20,6 +20,31 @@ QStyle *FrameStyle::instance()
     return style;
 }
 
+namespace {
+
+// Black at `alpha` over `background`, as one opaque colour.
+QColor shade(const QColor &background, int alpha)
+{
+    const qreal keep = 1 - alpha / 255.0;
+    return QColor::fromRgbF(background.redF() * keep, background.greenF() * keep, background.blueF() * keep);
+}
+
+// A one-pixel outline with its corners left out, so that it looks rounded.
+// Opaque and axis-aligned on purpose: the raster engine fills such rectangles
+// directly, where a translucent or antialiased outline goes through its span
+// blender, which hands long edges to a thread pool and waits for it on every
+// repaint of the countdown beside them.
+void drawEdges(QPainter *painter, const QRect &rect, const QColor &colour)
+{
+    const int left = rect.left(), right = rect.right(), upper = rect.top(), lower = rect.bottom();
+    painter->fillRect(QRect(QPoint(left + 1, upper), QPoint(right - 1, upper)), colour);
+    painter->fillRect(QRect(QPoint(left + 1, lower), QPoint(right - 1, lower)), colour);
+    painter->fillRect(QRect(QPoint(left, upper + 1), QPoint(left, lower - 1)), colour);
+    painter->fillRect(QRect(QPoint(right, upper + 1), QPoint(right, lower - 1)), colour);
+}
+
+} // namespace
+
 void FrameStyle::drawPrimitive(PrimitiveElement element, const QStyleOption *option, QPainter *painter,
                                const QWidget *widget) const
 {
@@ -28,24 +53,29 @@ void FrameStyle::drawPrimitive(PrimitiveElement element, const QStyleOption *opt
         return;
     }
     // Where and how Fusion's picture puts the frame: below the title, a faint
-    // line on any background, its corners left out so it looks rounded.
+    // line on any background.
     constexpr int Margin = 3;
     const auto *box = qobject_cast<const QGroupBox *>(widget);
     const int top = box && !box->isCheckable() && box->title().isEmpty()
         ? Margin
         : qMax(pixelMetric(PM_ExclusiveIndicatorHeight), option->fontMetrics.height()) + Margin;
-    const QRect frame = option->rect.adjusted(0, top, 0, 0);
-    // Opaque and axis-aligned on purpose: the raster engine fills such rectangles
-    // directly, where a translucent or antialiased outline goes through its span
-    // blender, which hands tall frames to a thread pool on every repaint of the
-    // countdown beside them.
-    const QColor background = option->palette.color(QPalette::Window);
-    constexpr qreal Ink = 56.0 / 255.0;
-    const QColor line = QColor::fromRgbF(background.redF() * (1 - Ink), background.greenF() * (1 - Ink),
-                                         background.blueF() * (1 - Ink));
-    const int left = frame.left(), right = frame.right(), upper = frame.top(), lower = frame.bottom();
-    painter->fillRect(QRect(QPoint(left + 1, upper), QPoint(right - 1, upper)), line);
-    painter->fillRect(QRect(QPoint(left + 1, lower), QPoint(right - 1, lower)), line);
-    painter->fillRect(QRect(QPoint(left, upper + 1), QPoint(left, lower - 1)), line);
-    painter->fillRect(QRect(QPoint(right, upper + 1), QPoint(right, lower - 1)), line);
+    drawEdges(painter, option->rect.adjusted(0, top, 0, 0), shade(option->palette.color(QPalette::Window), 56));
+}
+
+void FrameStyle::drawControl(ControlElement element, const QStyleOption *option, QPainter *painter,
+                             const QWidget *widget) const
+{
+    if (element != CE_ProgressBarGroove || baseStyle()->name() != u"fusion") {
+        QProxyStyle::drawControl(element, option, painter, widget);
+        return;
+    }
+    // Fusion's groove in the same colours: a faint shadow above, the base colour
+    // inside a darker outline, and a faint shadow under its top edge.
+    const QRect &rect = option->rect;
+    const QColor base = option->palette.color(QPalette::Base);
+    const QColor window = option->palette.color(QPalette::Window);
+    painter->fillRect(QRect(rect.left(), rect.top() - 1, rect.width(), 1), shade(window, 16));
+    painter->fillRect(rect.adjusted(1, 1, -1, -1), base);
+    drawEdges(painter, rect, window.darker(140));
+    painter->fillRect(QRect(rect.left() + 1, rect.top() + 1, rect.width() - 2, 1), shade(base, 18));
 }

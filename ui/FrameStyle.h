@@ -2,9 +2,11 @@
 
 #include <QProxyStyle>
 
-// The desktop's style, with the frames of group boxes drawn as lines. Fusion
-// draws them from a picture, and loading that picture makes Qt load every image
-// plugin it has to ask whether one reads the picture better.
+// The desktop's style, with the frames of group boxes and the progress bar's
+// groove drawn as plain lines. Fusion draws the frames from a picture, and
+// loading that picture makes Qt load every image plugin it has to ask whether
+// one reads the picture better; its groove is antialiased, which the raster
+// engine hands to a thread pool on every step of the bar.
 class FrameStyle : public QProxyStyle {
     FrameStyle();
 
@@ -14,4 +16,6 @@ public:
 
     void drawPrimitive(PrimitiveElement element, const QStyleOption *option, QPainter *painter,
                        const QWidget *widget) const override;
+    void drawControl(ControlElement element, const QStyleOption *option, QPainter *painter,
+                     const QWidget *widget) const override;
 };
