@@ -145,38 +145,31 @@ def comm(pid):
     return (read(f"/proc/{pid}/comm") or "?").strip()
 
 
-def cpu_ns(pid):
-    """{tid: nanoseconds on a CPU} for every live thread. schedstat counts exactly, where
-    /proc/PID/stat counts 10 ms ticks: at under 0.1 % of a core that is a few ticks a minute."""
-    times = {}
+def per_thread(pid, name):
+    """{tid: text of /proc/PID/task/TID/<name>} for every live thread."""
+    texts = {}
     try:
         tids = os.listdir(f"/proc/{pid}/task")
     except OSError:
-        return times
+        return texts
     for tid in tids:
-        schedstat = read(f"/proc/{pid}/task/{tid}/schedstat")
-        if schedstat:
-            times[(pid, int(tid))] = int(schedstat.split()[0])
-    return times
+        text = read(f"/proc/{pid}/task/{tid}/{name}")
+        if text:
+            texts[int(tid)] = text
+    return texts
+
+
+def cpu_ns(pid):
+    """{(pid, tid): nanoseconds on a CPU} for every live thread. schedstat counts exactly, where
+    /proc/PID/stat counts 10 ms ticks: at under 0.1 % of a core that is a few ticks a minute."""
+    return {(pid, tid): int(text.split()[0]) for tid, text in per_thread(pid, "schedstat").items()}
 
 
 def switches(pid):
     """{tid: voluntary + involuntary context switches} for every live thread."""
-    counts = {}
-    try:
-        tids = os.listdir(f"/proc/{pid}/task")
-    except OSError:
-        return counts
-    for tid in tids:
-        status = read(f"/proc/{pid}/task/{tid}/status")
-        if status is None:
-            continue
-        total = 0
-        for line in status.splitlines():
-            if line.startswith(("voluntary_ctxt_switches:", "nonvoluntary_ctxt_switches:")):
-                total += int(line.split()[1])
-        counts[int(tid)] = total
-    return counts
+    return {tid: sum(int(line.split()[1]) for line in text.splitlines()
+                     if line.startswith(("voluntary_ctxt_switches:", "nonvoluntary_ctxt_switches:")))
+            for tid, text in per_thread(pid, "status").items()}
 
 
 def memory_kib(pid):

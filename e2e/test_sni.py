@@ -89,6 +89,30 @@ def install_themed_icon(home):
         f.write(png(32, (0x20, 0x50, 0xc0)))
 
 
+def start_panel(session, bus):
+    """Debian's StatusNotifierWatcher and the stand-in panel on the session's bus.
+    Returns a reader of the watcher's properties and the file notifications go to."""
+    session.spawn("status-notifier-watcher", ["status-notifier-watcher"])
+    wait_until(lambda: bus_name_owned(session, WATCHER), 20, "the StatusNotifierWatcher")
+    watcher = bus.get_object(WATCHER, "/StatusNotifierWatcher")
+
+    def watcher_property(name):
+        return watcher.Get(WATCHER, name, dbus_interface="org.freedesktop.DBus.Properties")
+
+    notifications = os.path.join(session.scratch, "notifications.jsonl")
+    open(notifications, "w").close()
+    session.spawn("desktop", [sys.executable, "-c", DESKTOP, notifications])
+    wait_until(lambda: bool(watcher_property("IsStatusNotifierHostRegistered")), 20, "the host")
+    return watcher_property, notifications
+
+
+def registered_item(bus, watcher_property):
+    """The program's tray item, once it has registered with the watcher."""
+    wait_until(lambda: len(watcher_property("RegisteredStatusNotifierItems")) > 0, 20, "the tray item")
+    service, _, path = str(watcher_property("RegisteredStatusNotifierItems")[0]).partition("/")
+    return bus.get_object(service, "/" + (path or "StatusNotifierItem"))
+
+
 class StatusNotifierItem(unittest.TestCase):
     def test_item_and_notification(self):
         import dbus
@@ -98,17 +122,7 @@ class StatusNotifierItem(unittest.TestCase):
             session.start()
             bus_address = start_session_bus(session)
             bus = dbus.bus.BusConnection(bus_address)
-            session.spawn("status-notifier-watcher", ["status-notifier-watcher"])
-            wait_until(lambda: bus_name_owned(session, WATCHER), 20, "the StatusNotifierWatcher")
-            watcher = bus.get_object(WATCHER, "/StatusNotifierWatcher")
-
-            def watcher_property(name):
-                return watcher.Get(WATCHER, name, dbus_interface="org.freedesktop.DBus.Properties")
-
-            notifications = os.path.join(session.scratch, "notifications.jsonl")
-            open(notifications, "w").close()
-            session.spawn("desktop", [sys.executable, "-c", DESKTOP, notifications])
-            wait_until(lambda: bool(watcher_property("IsStatusNotifierHostRegistered")), 20, "the host")
+            watcher_property, notifications = start_panel(session, bus)
 
             install_themed_icon(session.home)
             conf = os.path.join(session.home, ".config", "Corvane")
@@ -117,9 +131,7 @@ class StatusNotifierItem(unittest.TestCase):
                 f.write("[Ramtidy]\nWindows%20Startup=On\nMinimized=On\n")  # starts in the tray, with a balloon
             session.start_app(BINARY)
 
-            wait_until(lambda: len(watcher_property("RegisteredStatusNotifierItems")) > 0, 20, "the tray item")
-            service, _, path = str(watcher_property("RegisteredStatusNotifierItems")[0]).partition("/")
-            item = bus.get_object(service, "/" + (path or "StatusNotifierItem"))
+            item = registered_item(bus, watcher_property)
 
             def item_property(name):
                 return str(item.Get(ITEM, name, dbus_interface="org.freedesktop.DBus.Properties"))

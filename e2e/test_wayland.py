@@ -15,7 +15,7 @@ import warnings
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from test_a11y import bus_name_owned, start_session_bus, stop_all  # noqa: E402
-from test_sni import DESKTOP, ITEM, WATCHER  # noqa: E402
+from test_sni import ITEM, registered_item, start_panel  # noqa: E402
 from xsession import XSession, wait_until  # noqa: E402
 
 BINARY = os.environ["RAMTIDY_BIN"]
@@ -48,16 +48,7 @@ class Wayland(unittest.TestCase):
             bus = dbus.bus.BusConnection(bus_address)
             session.spawn("at-spi-bus-launcher", ["/usr/libexec/at-spi-bus-launcher", "--launch-immediately"])
             wait_until(lambda: bus_name_owned(session, "org.a11y.Bus"), 20, "the accessibility bus")
-            session.spawn("status-notifier-watcher", ["status-notifier-watcher"])
-            wait_until(lambda: bus_name_owned(session, WATCHER), 20, "the StatusNotifierWatcher")
-            watcher = bus.get_object(WATCHER, "/StatusNotifierWatcher")
-
-            def watcher_property(name):
-                return watcher.Get(WATCHER, name, dbus_interface="org.freedesktop.DBus.Properties")
-
-            notifications = os.path.join(session.scratch, "notifications.jsonl")
-            session.spawn("desktop", [sys.executable, "-c", DESKTOP, notifications])
-            wait_until(lambda: bool(watcher_property("IsStatusNotifierHostRegistered")), 20, "the panel")
+            watcher_property, _ = start_panel(session, bus)
 
             conf = os.path.join(session.home, ".config", "Corvane")
             os.makedirs(conf)
@@ -65,9 +56,7 @@ class Wayland(unittest.TestCase):
                 f.write("[Ramtidy]\nWindows%20Startup=On\nMinimized=On\n")  # starts hidden in the tray
             session.start_app(BINARY, {"QT_LINUX_ACCESSIBILITY_ALWAYS_ON": "1"})
 
-            wait_until(lambda: len(watcher_property("RegisteredStatusNotifierItems")) > 0, 20, "the tray item")
-            service, _, path = str(watcher_property("RegisteredStatusNotifierItems")[0]).partition("/")
-            item = bus.get_object(service, "/" + (path or "StatusNotifierItem"))
+            item = registered_item(bus, watcher_property)
             self.assertEqual(str(item.Get(ITEM, "Id", dbus_interface="org.freedesktop.DBus.Properties")),
                              "Ramtidy")
 
