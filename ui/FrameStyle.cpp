@@ -79,3 +79,14 @@ void FrameStyle::drawControl(ControlElement element, const QStyleOption *option,
     drawEdges(painter, rect, window.darker(140));
     painter->fillRect(QRect(rect.left() + 1, rect.top() + 1, rect.width() - 2, 1), shade(base, 18));
 }
+
+QRect FrameStyle::subControlRect(ComplexControl control, const QStyleOptionComplex *option, SubControl subControl,
+                                 const QWidget *widget) const
+{
+    // A frame without a check box has no place for one. Fusion measures the
+    // title to place it anyway, on every paint, and the countdown's frame is
+    // painted every second.
+    if (control == CC_GroupBox && subControl == SC_GroupBoxCheckBox && !(option->subControls & SC_GroupBoxCheckBox))
+        return {};
+    return QProxyStyle::subControlRect(control, option, subControl, widget);
+}
