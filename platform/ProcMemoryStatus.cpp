@@ -49,18 +49,26 @@ ProcMemoryStatus::ProcMemoryStatus(std::string path)
 {
 }
 
+ProcMemoryStatus::~ProcMemoryStatus()
+{
+    if (m_fd >= 0)
+        ::close(m_fd);
+}
+
 void ProcMemoryStatus::GlobalMemoryStatus(MEMORYSTATUS &status)
 {
-    // A plain read into a stack buffer: this runs three times every 400 ms, and the
-    // file is a kernel-generated text of about 1.5 KiB.
+    // The file stays open and is read again from the start: the kernel writes the text
+    // anew for a read at offset 0, and after 400 ms of sleep the path lookup of an open
+    // cost as much as the read itself. A stack buffer; the text is about 1.5 KiB.
+    if (m_fd < 0)
+        m_fd = ::open(m_path.c_str(), O_RDONLY | O_CLOEXEC);
     char buffer[8192];
     std::size_t size = 0;
-    const int fd = ::open(m_path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd >= 0) {
+    if (m_fd >= 0) {
         ssize_t n;
-        while (size < sizeof buffer && (n = ::read(fd, buffer + size, sizeof buffer - size)) > 0)
+        while (size < sizeof buffer
+               && (n = ::pread(m_fd, buffer + size, sizeof buffer - size, static_cast<off_t>(size))) > 0)
             size += static_cast<std::size_t>(n);
-        ::close(fd);
     }
     parse(std::string_view(buffer, size), status);
 }

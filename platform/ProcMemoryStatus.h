@@ -5,10 +5,13 @@
 #include <string>
 #include <string_view>
 
-// Memory status read from a meminfo file (normally /proc/meminfo), once per query.
+// Memory status read from a meminfo file (normally /proc/meminfo), afresh on each query.
 class ProcMemoryStatus : public MemoryStatusService {
 public:
     explicit ProcMemoryStatus(std::string path = "/proc/meminfo");
+    ~ProcMemoryStatus() override;
+    ProcMemoryStatus(const ProcMemoryStatus &) = delete;
+    ProcMemoryStatus &operator=(const ProcMemoryStatus &) = delete;
 
     void GlobalMemoryStatus(MEMORYSTATUS &status) override;
 
@@ -17,4 +20,5 @@ public:
 
 private:
     std::string m_path;
+    int m_fd = -1;
 };

@@ -15,6 +15,7 @@
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScreen>
 #include <QTest>
 #include <QTimer>
 #include <QTreeWidget>
@@ -98,6 +99,7 @@ private slots:
     void startUpFiles();
     void darkPaletteContrast_data();
     void darkPaletteContrast();
+    void captionOnScreen();
 
 private:
     template <typename T> T *control(const char *name) { return m_form->findChild<T *>(QLatin1String(name)); }
@@ -504,6 +506,38 @@ void TestForm1::darkPaletteContrast()
     if (ratio < 4.5)
         image.copy(inWindow).save(QDir::temp().filePath(QStringLiteral("contrast-%1-%2.png").arg(name, part)));
     QVERIFY2(ratio >= 4.5, qPrintable(QStringLiteral("contrast %1:1").arg(ratio, 0, 'f', 2)));
+}
+
+// The countdown repaints only the caption's strip: what the screen shows must still be
+// what a full repaint draws, also when the caption gets shorter.
+void TestForm1::captionOnScreen()
+{
+    m_form->Form_Load();
+    m_form->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));
+    auto *list = control<QTreeWidget>("ListView1");
+    auto *frame = control<QGroupBox>("Frame2");
+    QTreeWidgetItem *chosen = list->currentItem();
+    QVERIFY(chosen);
+    const auto check = [&](const QString &caption) {
+        QCOMPARE(frame->title(), caption);
+        QCoreApplication::processEvents();
+        const QImage shown = m_form->screen()->grabWindow(m_form->winId()).toImage().convertToFormat(QImage::Format_RGB32);
+        const QImage drawn = m_form->grab().toImage().convertToFormat(QImage::Format_RGB32);
+        if (shown != drawn) {
+            shown.save(QDir::temp().filePath(QStringLiteral("caption-shown.png")));
+            drawn.save(QDir::temp().filePath(QStringLiteral("caption-drawn.png")));
+        }
+        QVERIFY2(shown == drawn, qPrintable(caption));
+    };
+    m_form->Timer1_Timer();
+    check(QStringLiteral("Next free will occur in 00:09:59"));
+    list->clearSelection();
+    m_form->Timer1_Timer();
+    check(QStringLiteral("Choose how often to free memory in the list below."));
+    list->setCurrentItem(chosen);
+    m_form->Timer1_Timer();
+    check(QStringLiteral("Next free will occur in 00:09:59"));
 }
 
 QTEST_MAIN(TestForm1)

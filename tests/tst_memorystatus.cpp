@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <cstdlib>
@@ -22,6 +23,7 @@ private slots:
     void arithmetic();
     void oneQueryPerFigure();
     void missingFileGivesZeros();
+    void eachQueryReadsAfresh();
     void agreesWithFree();
     void freedHeapGoesBack();
 };
@@ -109,6 +111,24 @@ void TestMemoryStatus::missingFileGivesZeros()
     source.GlobalMemoryStatus(status);
     QCOMPARE(status.dwTotalPhys, 0ULL);
     QCOMPARE(status.dwAvailPhys, 0ULL);
+}
+
+// The file is kept open between queries; each one must still see what it says now.
+void TestMemoryStatus::eachQueryReadsAfresh()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("meminfo"));
+    const auto write = [&](const QByteArray &text) {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(text);
+    };
+    ProcMemoryStatus source(path.toStdString());
+    QCOMPARE(mMemory::TotalRAM(source), QStringLiteral("0"));
+    write("MemTotal:  8000000 kB\nMemAvailable:  6000000 kB\n");
+    QCOMPARE(mMemory::FreeRAM(source), QStringLiteral("6000000"));
+    write("MemTotal:  8000000 kB\nMemAvailable:  500 kB\n");
+    QCOMPARE(mMemory::FreeRAM(source), QStringLiteral("500"));
 }
 
 // The real source against the system's own tool, read at nearly the same moment.

@@ -309,11 +309,10 @@ void Form1::Timer2_Timer()
 
 void Form1::setStatusCaption(const QString &caption)
 {
-    // The countdown changes the caption every second without changing its width:
-    // then only the caption's strip is painted again, not the frame and the bar
-    // inside it. Any other change goes the ordinary way.
-    const QFontMetrics metrics(m_frame2->font());
-    if (!m_frame2->isVisible() || metrics.horizontalAdvance(caption) != metrics.horizontalAdvance(m_frame2->title())) {
+    // The countdown changes the caption every second: then only the caption's strip,
+    // the frame's top edge included, is painted again, not the frame and the bar inside
+    // it. Only an empty title moves the frame's edge, so that goes the ordinary way.
+    if (!m_frame2->isVisible() || caption.isEmpty() || m_frame2->title().isEmpty()) {
         m_frame2->setTitle(caption);
         return;
     }
