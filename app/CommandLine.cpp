@@ -1,6 +1,6 @@
 #include "CommandLine.h"
 
-#include "Globals.h"
+#include "app/Globals.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>

@@ -1,8 +1,8 @@
 #include "ErrorTrap.h"
 
 #include "platform/Failure.h"
-#include "Globals.h"
-#include "platform/MessageBox.h"
+#include "app/Globals.h"
+#include "platform/MessageBoxService.h"
 
 #include <exception>
 

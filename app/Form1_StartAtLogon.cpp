@@ -2,8 +2,8 @@
 #include "ui/Form1.h"
 
 #include "app/Globals.h"
-#include "platform/Autostart.h"
-#include "platform/MessageBox.h"
+#include "platform/AutostartService.h"
+#include "platform/MessageBoxService.h"
 #include "platform/SettingsStore.h"
 #include "platform/mStartUp.h"
 

@@ -2,7 +2,7 @@
 #include "ui/Form1.h"
 
 #include "app/ErrorTrap.h"
-#include "platform/Process.h"
+#include "platform/ProcessService.h"
 #include "tray/cSysTray.h"
 
 #include <QCloseEvent>

@@ -1,7 +1,7 @@
 #include "Main.h"
 
 #include "platform/Failure.h"
-#include "platform/FileSystem.h"
+#include "platform/FileService.h"
 
 #include <QCoreApplication>
 

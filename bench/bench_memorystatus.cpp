@@ -1,5 +1,5 @@
 #include "memory/mMemory.h"
-#include "platform/ProcMemoryStatus.h"
+#include "platform/linux/ProcMemoryStatus.h"
 
 #include <benchmark/benchmark.h>
 

@@ -1,7 +1,7 @@
 // How far the auto-free tick strays from its one-second grid, run against the real
 // main window and timer (with test doubles for the services). Prints a summary;
 // run it with the machine loaded to see the effect of load.
-#include "../tests/doubles/FakePlatform.h"
+#include "support/doubles/FakePlatform.h"
 #include "ui/Form1.h"
 
 #include <QApplication>

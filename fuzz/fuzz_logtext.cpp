@@ -1,5 +1,5 @@
 // The history log's bytes as they become the clipboard's text, read in pieces.
-#include "platform/PosixFileSystem.h"
+#include "platform/linux/PosixFileSystem.h"
 
 #include <cstdlib>
 

@@ -1,5 +1,5 @@
 // The meminfo reader, given any text a file at its path might hold.
-#include "platform/ProcMemoryStatus.h"
+#include "platform/linux/ProcMemoryStatus.h"
 
 #include <cstdint>
 #include <cstdlib>

@@ -6,11 +6,11 @@
 #include "app/Globals.h"
 #include "app/Main.h"
 #include "memory/IntervalSave.h"
-#include "platform/Clipboard.h"
+#include "platform/ClipboardService.h"
 #include "platform/Failure.h"
-#include "platform/FileSystem.h"
-#include "platform/MessageBox.h"
-#include "platform/Shell.h"
+#include "platform/FileService.h"
+#include "platform/MessageBoxService.h"
+#include "platform/ShellService.h"
 
 #include <QCoreApplication>
 #include <QGroupBox>

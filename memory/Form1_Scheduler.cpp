@@ -7,7 +7,7 @@
 #include "platform/Failure.h"
 #include "app/Main.h"
 #include "memory/IntervalSave.h"
-#include "platform/Clock.h"
+#include "platform/ClockService.h"
 #include "platform/SettingsStore.h"
 
 #include <QCoreApplication>
@@ -29,6 +29,12 @@ void Form1::setTimer1Interval(int milliseconds)
     }
 }
 
+QString Form1::selectedRowText() const
+{
+    const QList<QTreeWidgetItem *> selected = m_listView1->selectedItems();
+    return selected.isEmpty() ? QString() : selected.first()->text(0);
+}
+
 void Form1::Timer1_Timer()
 {
     ErrorTrap trap(QStringLiteral("in Memvane2021/08/31.Form1.Timer1 "), m_platform.msgBox);
@@ -36,7 +42,7 @@ void Form1::Timer1_Timer()
         trap.step(102, [&] { setStatusCaption(QStringLiteral("Auto Free is Off.")); });
         return;
     }
-    trap.step(104, [&] { m_autoFreeSeconds = IntervalSave::IntervalSeconds(*m_listView1); });
+    trap.step(104, [&] { m_autoFreeSeconds = IntervalSave::IntervalSeconds(selectedRowText()); });
     if (m_autoFreeSeconds <= 0) {
         // No row chosen (a stored choice that is not in the list): ask for one in
         // the status line instead of an error box every second.
@@ -83,7 +89,7 @@ void Form1::ListView1_Click()
     // The choice still takes effect when it cannot be stored; the user is told.
     ErrorTrap trap(QStringLiteral("in Memvane2021/08/31.Form1.ListView1_Click "), m_platform.msgBox);
     trap.step(0, [&] { m_platform.settings.write(QStringLiteral("OftenIndex"), QString::number(position)); });
-    m_autoFreeSeconds = IntervalSave::IntervalSeconds(*m_listView1);
+    m_autoFreeSeconds = IntervalSave::IntervalSeconds(selectedRowText());
     m_autoFreeCounter = 0;
 }
 

@@ -4,23 +4,17 @@
 #include "app/ErrorTrap.h"
 #include "app/Globals.h"
 #include "app/Main.h"
-#include "platform/Clock.h"
-#include "platform/FileSystem.h"
-#include "platform/MemoryStatus.h"
+#include "platform/ClockService.h"
+#include "platform/FileService.h"
+#include "platform/MemoryStatusService.h"
 #include "platform/XdgFolders.h"
-
-#include <QTreeWidget>
 
 namespace IntervalSave {
 
-int IntervalSeconds(const QTreeWidget &list)
+int IntervalSeconds(const QString &rowText)
 {
-    const QList<QTreeWidgetItem *> selected = list.selectedItems();
-    if (selected.isEmpty())
-        return 0;
-    const QString text = selected.first()->text(0);
     for (const Interval &row : Intervals) {
-        if (row.text == text)
+        if (row.text == rowText)
             return row.seconds;
     }
     return 0;

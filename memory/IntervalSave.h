@@ -6,7 +6,6 @@
 
 #include <array>
 
-class QTreeWidget;
 class EnvironmentService;
 class FileService;
 
@@ -33,8 +32,8 @@ inline const std::array<Interval, 11> Intervals = {{
     {QStringLiteral("Free every 24 hours"), 86400},
 }};
 
-// Seconds of the list's selected row, found by its text; 0 when nothing matches.
-int IntervalSeconds(const QTreeWidget &list);
+// Seconds of the row with this text; 0 when no row has it (nothing selected).
+int IntervalSeconds(const QString &rowText);
 
 // Where the history log lives: in $TEMP when it names a folder, else in the
 // per-user state folder (created private to the user when missing).

@@ -1,6 +1,6 @@
 #include "mMemory.h"
 
-#include "platform/MemoryStatus.h"
+#include "platform/MemoryStatusService.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 #include "RegStuff.h"
 
-#include "Autostart.h"
-#include "Failure.h"
+#include "platform/AutostartService.h"
+#include "platform/Failure.h"
 
 namespace {
 

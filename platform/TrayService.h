@@ -1,6 +1,6 @@
 #pragma once
 
-#include "NotifyIconData.h"
+#include "platform/NotifyIconData.h"
 
 #include <QEvent>
 

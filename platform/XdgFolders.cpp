@@ -1,6 +1,6 @@
 #include "XdgFolders.h"
 
-#include "Environment.h"
+#include "platform/EnvironmentService.h"
 
 #include <QDir>
 

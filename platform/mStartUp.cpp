@@ -1,7 +1,7 @@
 #include "mStartUp.h"
 
-#include "Process.h"
-#include "RegStuff.h"
+#include "platform/ProcessService.h"
+#include "platform/RegStuff.h"
 
 #include <QFileInfo>
 

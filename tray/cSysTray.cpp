@@ -1,7 +1,7 @@
 #include "cSysTray.h"
 
 #include "platform/Failure.h"
-#include "mSysTray.h"
+#include "tray/mSysTray.h"
 #include "platform/TrayService.h"
 
 #include <QEventLoop>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Picture.h"
+#include "tray/Picture.h"
 #include "platform/NotifyIconData.h"
 
 #include <QObject>

@@ -1,7 +1,7 @@
 #include "mSysTray.h"
 
 #include "platform/Failure.h"
-#include "cSysTray.h"
+#include "tray/cSysTray.h"
 #include "platform/TrayService.h"
 
 namespace mSysTray {

@@ -3,7 +3,7 @@
 #include "app/ErrorTrap.h"
 #include "app/Globals.h"
 #include "memory/mMemory.h"
-#include "platform/MessageBox.h"
+#include "platform/MessageBoxService.h"
 #include "platform/TrayService.h"
 #include "tray/cSysTray.h"
 #include "ui/FrameStyle.h"

@@ -88,10 +88,10 @@ private:
     void hoverOver(MousePointer shape);
     void connectHandlers();
     void selectRow(int position);
+    QString selectedRowText() const;
     // The status line, the caption of Frame2.
     void setStatusCaption(const QString &caption);
     void MaybeOpenHomePage();
-    void loadHandCursor();
     void minimizeAtStart();
     void hideInTray();
     void showTrayBalloon();

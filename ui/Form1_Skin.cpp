@@ -2,8 +2,8 @@
 // skin on the window.
 #include "ui/Form1.h"
 
-#include "platform/FileSystem.h"
-#include "platform/Process.h"
+#include "platform/FileService.h"
+#include "platform/ProcessService.h"
 
 #include <QApplication>
 #include <QCheckBox>

@@ -1,7 +1,7 @@
 #include "SkinFramework.h"
 
 #include "platform/Failure.h"
-#include "platform/FileSystem.h"
+#include "platform/FileService.h"
 
 #include <QApplication>
 #include <QStringDecoder>

@@ -1,9 +1,0 @@
-#pragma once
-
-#include "Environment.h"
-
-class ProcessEnvironment : public EnvironmentService {
-public:
-    QString variable(const char *name) const override;
-    QString accountHome() const override;
-};

@@ -1,0 +1,294 @@
+// Hostile files and failing disks, on real files, a real second user and real
+// mounts. Every case checks what the user is told and that nothing of anyone's
+// was changed. Run as root (as CI does) to cover the cases that need it.
+#include "support/doubles/FakePlatform.h"
+#include "platform/linux/IniSettingsStore.h"
+#include "ui/Form1.h"
+
+#include <QCheckBox>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <csignal>
+#include <sys/mount.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr uid_t Nobody = 65534;
+
+QByteArray bytesOf(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
+bool writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+mode_t modeOf(const QString &path)
+{
+    struct stat info {};
+    return ::stat(QFile::encodeName(path).constData(), &info) == 0 ? info.st_mode & 07777 : 0;
+}
+
+// A small file system of our own, unmounted again when the case ends.
+class Mount {
+public:
+    explicit Mount(const QString &at, const char *options)
+        : m_at(QFile::encodeName(at))
+    {
+        m_ok = ::mount("tmpfs", m_at.constData(), "tmpfs", 0, options) == 0;
+    }
+    ~Mount()
+    {
+        if (m_ok)
+            ::umount2(m_at.constData(), MNT_DETACH);
+    }
+    bool ok() const { return m_ok; }
+    bool makeReadOnly() { return ::mount("tmpfs", m_at.constData(), "tmpfs", MS_REMOUNT | MS_RDONLY, nullptr) == 0; }
+
+private:
+    QByteArray m_at;
+    bool m_ok = false;
+};
+
+} // namespace
+
+class TestFaults : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+    void hostileLog_data();
+    void hostileLog();
+    void writeCutShort_data();
+    void writeCutShort();
+    void clearThatFails();
+    void settingsFile_data();
+    void settingsFile();
+
+private:
+    void click(const char *name) { QTest::mouseClick(m_form->findChild<QWidget *>(QLatin1String(name)), Qt::LeftButton); }
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    QString m_log;
+    QString m_victim;
+    std::unique_ptr<FakePlatform> m_platform;
+    std::unique_ptr<Form1> m_form;
+};
+
+void TestFaults::init()
+{
+    m_dir = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_dir->isValid());
+    m_log = m_dir->filePath(QStringLiteral("Ramtidy.txt"));
+    m_victim = m_dir->filePath(QStringLiteral("victim.txt"));
+    QVERIFY(writeFile(m_victim, "someone else's secret\n"));
+    QCOMPARE(::chmod(QFile::encodeName(m_victim).constData(), 0444), 0);
+    m_platform = std::make_unique<FakePlatform>();
+    m_platform->environment.values = {{"TEMP", m_dir->path()}};
+    m_form = std::make_unique<Form1>(m_platform->services());
+    m_form->Form_Load();
+    QCOMPARE(Globals::HistoryLogPath, m_log);
+}
+
+void TestFaults::cleanup()
+{
+    m_form.reset();
+    m_platform.reset();
+    m_dir.reset();
+}
+
+void TestFaults::hostileLog_data()
+{
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<QString>("planted");
+    QTest::addColumn<QString>("told"); // a word of what the user is told; empty for nothing
+    QTest::addColumn<QString>("clipboard"); // what the clipboard holds afterwards
+    const QString untouched = QStringLiteral("<untouched>");
+    QTest::newRow("copy: link to another's file") << "PushButton2" << "link" << "symbolic link" << untouched;
+    QTest::newRow("copy: link to /dev/zero") << "PushButton2" << "zero" << "symbolic link" << untouched;
+    QTest::newRow("copy: another user's file") << "PushButton2" << "theirs" << "another user" << untouched;
+    QTest::newRow("copy: FIFO with no writer") << "PushButton2" << "fifo" << "not a regular" << untouched;
+    QTest::newRow("copy: log above the bound") << "PushButton2" << "huge" << "bytes" << untouched;
+    QTest::newRow("copy: invalid UTF-8") << "PushButton2" << "latin1" << "not UTF-8" << QStringLiteral("caf\uFFFD\r\n");
+    QTest::newRow("copy: own log") << "PushButton2" << "own" << "" << QStringLiteral("RAM Memory was freed\r\n");
+    QTest::newRow("view: link to another's file") << "PushButton1" << "link" << "symbolic link" << untouched;
+    QTest::newRow("view: another user's file") << "PushButton1" << "theirs" << "another user" << untouched;
+    QTest::newRow("clear: link in the log's place") << "PushButton12" << "link" << "" << untouched;
+}
+
+void TestFaults::hostileLog()
+{
+    QFETCH(QString, button);
+    QFETCH(QString, planted);
+    QFETCH(QString, told);
+    QFETCH(QString, clipboard);
+    if (planted == u"theirs" && ::geteuid() != 0)
+        QSKIP("needs root to give a file to another user");
+    const QByteArray log = QFile::encodeName(m_log);
+    if (planted == u"link") {
+        QVERIFY(QFile::link(m_victim, m_log));
+    } else if (planted == u"zero") {
+        QVERIFY(QFile::link(QStringLiteral("/dev/zero"), m_log));
+    } else if (planted == u"theirs") {
+        QVERIFY(writeFile(m_log, "planted text\r\n"));
+        QCOMPARE(::chown(log.constData(), Nobody, Nobody), 0);
+    } else if (planted == u"fifo") {
+        QCOMPARE(::mkfifo(log.constData(), 0600), 0);
+    } else if (planted == u"huge") {
+        QVERIFY(writeFile(m_log, {}));
+        QCOMPARE(::truncate(log.constData(), 65 * 1024 * 1024), 0); // sparse: costs no disk
+    } else if (planted == u"latin1") {
+        QVERIFY(writeFile(m_log, "caf\xe9\r\n"));
+    } else {
+        QVERIFY(writeFile(m_log, "RAM Memory was freed\r\n"));
+    }
+    m_platform->msgBox.answer = vbYes;
+    QElapsedTimer clock;
+    clock.start();
+    click(button.toLatin1().constData());
+    QVERIFY2(clock.elapsed() < 5000, "the window froze"); // a FIFO must not block
+
+    QStringList texts;
+    for (const auto &box : m_platform->msgBox.shown)
+        texts << box.text;
+    if (button == u"PushButton12")
+        texts.removeFirst(); // the question
+    QCOMPARE(texts.size(), told.isEmpty() ? 0 : 1);
+    if (!told.isEmpty())
+        QVERIFY2(texts[0].contains(told), qPrintable(texts[0]));
+    QCOMPARE(m_platform->clipboard.text, clipboard);
+    QVERIFY(m_platform->shell.opened.isEmpty() || planted == u"own");
+    // Whatever the case, the other file is as it was, mode included.
+    QCOMPARE(bytesOf(m_victim), QByteArray("someone else's secret\n"));
+    QCOMPARE(modeOf(m_victim), mode_t(0444));
+    if (button == u"PushButton12")
+        QVERIFY(!QFileInfo(m_log).isSymLink() && !QFileInfo::exists(m_log)); // the link itself went
+}
+
+void TestFaults::writeCutShort_data()
+{
+    QTest::addColumn<QString>("how");
+    QTest::newRow("file size limit") << "rlimit";
+    QTest::newRow("full file system") << "tmpfs";
+}
+
+void TestFaults::writeCutShort()
+{
+    QFETCH(QString, how);
+    QByteArray before = "RAM Memory was freed at 12/6/2026 5:30:12 PM\r\n";
+    std::unique_ptr<Mount> mount;
+    if (how == u"tmpfs") {
+        if (::geteuid() != 0)
+            QSKIP("needs root to mount a file system");
+        const QString small = m_dir->filePath(QStringLiteral("small"));
+        QVERIFY(QDir().mkdir(small));
+        mount = std::make_unique<Mount>(small, "size=8k");
+        QVERIFY(mount->ok());
+        Globals::HistoryLogPath = small + QStringLiteral("/Ramtidy.txt");
+        // A log 20 bytes short of a whole page, and no page left for more: the next
+        // line fits only in part.
+        before = QByteArray(4096 - 20 - 2, 'x') + "\r\n";
+        QVERIFY(writeFile(Globals::HistoryLogPath, before));
+        QFile filler(small + QStringLiteral("/filler"));
+        QVERIFY(filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
+        while (filler.write(QByteArray(4096, 'f')) > 0) {
+        }
+    } else {
+        QVERIFY(writeFile(m_log, before));
+    }
+    const QString path = Globals::HistoryLogPath;
+    struct rlimit old {};
+    ::getrlimit(RLIMIT_FSIZE, &old);
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    if (how == u"rlimit") {
+        const struct rlimit limit = {rlim_t(before.size() + 10), old.rlim_max};
+        QCOMPARE(::setrlimit(RLIMIT_FSIZE, &limit), 0);
+    }
+    QTest::mouseClick(m_form->findChild<QWidget *>(QStringLiteral("PushButton6")), Qt::LeftButton);
+    ::setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, oldHandler);
+
+    QCOMPARE(m_platform->msgBox.shown.size(), 1);
+    QVERIFY(m_platform->msgBox.shown[0].text.contains(QStringLiteral("FreeMemoryNow at line 106")));
+    // The file still ends on a whole line, so the next line is not glued to a piece.
+    QCOMPARE(bytesOf(path), before);
+}
+
+void TestFaults::clearThatFails()
+{
+    if (::geteuid() != 0)
+        QSKIP("needs root to mount a file system");
+    const QString folder = m_dir->filePath(QStringLiteral("ro"));
+    QVERIFY(QDir().mkdir(folder));
+    Mount mount(folder, "size=64k");
+    QVERIFY(mount.ok());
+    Globals::HistoryLogPath = folder + QStringLiteral("/Ramtidy.txt");
+    QVERIFY(writeFile(Globals::HistoryLogPath, "RAM Memory was freed\r\n"));
+    QCOMPARE(::chmod(QFile::encodeName(Globals::HistoryLogPath).constData(), 0444), 0);
+    QVERIFY(mount.makeReadOnly());
+    m_platform->msgBox.answer = vbYes;
+    click("PushButton12");
+    QCOMPARE(m_platform->msgBox.shown.size(), 2);
+    QVERIFY2(m_platform->msgBox.shown[1].text.contains(QStringLiteral("not cleared")),
+             qPrintable(m_platform->msgBox.shown[1].text));
+    QCOMPARE(bytesOf(Globals::HistoryLogPath), QByteArray("RAM Memory was freed\r\n"));
+    QCOMPARE(modeOf(Globals::HistoryLogPath), mode_t(0444));
+}
+
+void TestFaults::settingsFile_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QList<int>>("boxes"); // steps of start-up that report
+    QTest::addColumn<bool>("writeFails");
+    // Unreadable (a folder stands in the file's place, which no user can read):
+    // the defaults must not pass for the user's choices.
+    QTest::newRow("unreadable") << "folder" << QList<int>{156, 158, 160, 180, 182} << true;
+    // Lines Qt cannot parse: the value is written, and nothing claims otherwise.
+    QTest::newRow("binary garbage") << "garbage" << QList<int>{} << false;
+}
+
+void TestFaults::settingsFile()
+{
+    QFETCH(QString, kind);
+    QFETCH(QList<int>, boxes);
+    QFETCH(bool, writeFails);
+    m_form.reset(); // one window, one tray icon
+    const QString path = m_dir->filePath(QStringLiteral("Ramtidy.conf"));
+    if (kind == u"folder")
+        QVERIFY(QDir().mkdir(path));
+    else
+        QVERIFY(writeFile(path, QByteArray("\x00\xff[\x01garbage\n=\xfe\n", 14)));
+    IniSettingsStore store(path, QStringLiteral("Ramtidy"));
+    FakePlatform platform;
+    Platform services = platform.services();
+    Platform withStore{services.memory, services.msgBox, services.shell, services.clock, store, services.clipboard,
+                       services.tray, services.files, services.environment, services.random, services.process,
+                       services.autostart};
+    platform.environment.values = {{"TEMP", m_dir->path()}};
+    Form1 form(withStore);
+    form.Form_Load();
+    QList<int> shown;
+    for (const auto &box : platform.msgBox.shown)
+        shown << box.text.section(QStringLiteral("Form_Load at line "), 1).section(u'\r', 0, 0).toInt();
+    QCOMPARE(shown, boxes);
+    platform.msgBox.shown.clear();
+    form.findChild<QCheckBox *>(QStringLiteral("Check8"))->setChecked(true);
+    QCOMPARE(platform.msgBox.shown.size(), writeFails ? 1 : 0);
+    if (!writeFails)
+        QCOMPARE(store.read(QStringLiteral("Minimized"), QString()), QStringLiteral("On"));
+}
+
+QTEST_MAIN(TestFaults)
+#include "tst_faults.moc"

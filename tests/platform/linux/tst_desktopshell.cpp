@@ -1,0 +1,112 @@
+#include "platform/Failure.h"
+#include "platform/linux/DesktopShell.h"
+#include "platform/linux/XdgAutostart.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+// The real launcher, with a recording script standing in for the desktop's opener.
+class TestDesktopShell : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init();
+    void passesOneArgumentWithoutShell_data();
+    void passesOneArgumentWithoutShell();
+    void missingOpenerFails();
+    void openerThatFailsIsReported();
+    void autostartExec_data();
+    void autostartExec();
+
+private:
+    QString recorded();
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    QString m_opener;
+};
+
+void TestDesktopShell::init()
+{
+    m_dir = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_dir->isValid());
+    m_opener = m_dir->filePath(QStringLiteral("opener"));
+    QFile script(m_opener);
+    QVERIFY(script.open(QIODevice::WriteOnly));
+    script.write("#!/bin/sh\nprintf '%s|%s' \"$#\" \"$1\" > \"$0.args.tmp\" && mv \"$0.args.tmp\" \"$0.args\"\n");
+    script.close();
+    QVERIFY(script.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner));
+}
+
+QString TestDesktopShell::recorded()
+{
+    QFile args(m_opener + QStringLiteral(".args"));
+    if (!QTest::qWaitFor([&] { return args.exists(); }, 10000))
+        return QStringLiteral("<opener never ran>");
+    if (!args.open(QIODevice::ReadOnly))
+        return QStringLiteral("<unreadable>");
+    return QString::fromUtf8(args.readAll());
+}
+
+void TestDesktopShell::passesOneArgumentWithoutShell_data()
+{
+    QTest::addColumn<bool>("url");
+    QTest::addColumn<QString>("argument");
+    QTest::newRow("url") << true << "https://corvane.example/ramtidy";
+    QTest::newRow("path with blanks") << false << "/tmp/My Logs/Ramtidy.txt";
+    QTest::newRow("shell syntax stays text") << false << "/tmp/a\"; touch pwned; echo \"$(id)`x`.txt";
+}
+
+void TestDesktopShell::passesOneArgumentWithoutShell()
+{
+    QFETCH(bool, url);
+    QFETCH(QString, argument);
+    DesktopShell shell(m_opener);
+    if (url)
+        shell.openUrl(argument, {});
+    else
+        shell.openTextFile(argument, {});
+    QCOMPARE(recorded(), QStringLiteral("1|") + argument);
+    QVERIFY(!QFile::exists(QStringLiteral("pwned")));
+}
+
+void TestDesktopShell::missingOpenerFails()
+{
+    DesktopShell shell(m_dir->filePath(QStringLiteral("no-such-opener")));
+    QVERIFY_THROWS_EXCEPTION(Failure, shell.openTextFile(QStringLiteral("/tmp/x.txt"), {}));
+}
+
+void TestDesktopShell::openerThatFailsIsReported()
+{
+    // As xdg-open does when no program handles the file.
+    QFile script(m_opener);
+    QVERIFY(script.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    script.write("#!/bin/sh\nexit 3\n");
+    script.close();
+    DesktopShell shell(m_opener);
+    QString told;
+    shell.openTextFile(QStringLiteral("/tmp/x.txt"), [&](const QString &why) { told = why; });
+    QTRY_VERIFY(!told.isEmpty());
+    QVERIFY2(told.contains(QStringLiteral("exit status 3")), qPrintable(told));
+}
+
+void TestDesktopShell::autostartExec_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<QString>("exec");
+    QTest::newRow("plain") << "/usr/lib/ramtidy/ramtidy" << "\"/usr/lib/ramtidy/ramtidy\"";
+    QTest::newRow("blanks") << "/opt/my tools/ramtidy" << "\"/opt/my tools/ramtidy\"";
+    QTest::newRow("quote, dollar, backtick") << "/o/\"$(x)`y`/r" << "\"/o/\\\\\"\\\\$(x)\\\\`y\\\\`/r\"";
+    QTest::newRow("backslash") << "/o/a\\b/r" << "\"/o/a\\\\\\\\b/r\"";
+    QTest::newRow("percent") << "/o/100%/r" << "\"/o/100%%/r\"";
+}
+
+void TestDesktopShell::autostartExec()
+{
+    QFETCH(QString, path);
+    QFETCH(QString, exec);
+    QCOMPARE(XdgAutostart::execArgument(path), exec);
+}
+
+QTEST_GUILESS_MAIN(TestDesktopShell)
+#include "tst_desktopshell.moc"

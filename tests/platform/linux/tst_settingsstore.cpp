@@ -1,0 +1,106 @@
+#include "support/doubles/FakeEnvironment.h"
+#include "platform/Failure.h"
+#include "platform/linux/IniSettingsStore.h"
+#include "platform/XdgFolders.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+// The real INI store on real files.
+class TestSettingsStore : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init();
+    void configHome_data();
+    void configHome();
+    void readOfAbsentKeyCreatesNothing();
+    void writeIsOnDiskAtOnce();
+    void lastWriteWins();
+    void unwritableStoreFails();
+
+private:
+    std::unique_ptr<QTemporaryDir> m_dir;
+    QString m_path;
+};
+
+void TestSettingsStore::init()
+{
+    m_dir = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_dir->isValid());
+    m_path = m_dir->filePath(QStringLiteral("Corvane/Ramtidy.conf"));
+}
+
+void TestSettingsStore::configHome_data()
+{
+    QTest::addColumn<QString>("configHome");
+    QTest::addColumn<QString>("home");
+    QTest::addColumn<QString>("folder");
+    QTest::newRow("XDG_CONFIG_HOME") << "/cfg" << "/h" << "/cfg";
+    QTest::newRow("unset: under HOME") << QString() << "/h" << "/h/.config";
+    // A relative value would make the file follow the working folder.
+    QTest::newRow("relative XDG_CONFIG_HOME ignored") << "cfg" << "/h" << "/h/.config";
+    QTest::newRow("HOME unset: the account's home") << QString() << QString() << "/home/account/.config";
+    QTest::newRow("relative HOME: the account's home") << QString() << "h" << "/home/account/.config";
+}
+
+void TestSettingsStore::configHome()
+{
+    QFETCH(QString, configHome);
+    QFETCH(QString, home);
+    QFETCH(QString, folder);
+    FakeEnvironment environment;
+    environment.values = {{"XDG_CONFIG_HOME", configHome}, {"HOME", home}};
+    QCOMPARE(XdgFolders::configHome(environment), folder);
+}
+
+void TestSettingsStore::readOfAbsentKeyCreatesNothing()
+{
+    IniSettingsStore store(m_path, QStringLiteral("Ramtidy"));
+    QCOMPARE(store.read(QStringLiteral("OftenIndex"), QStringLiteral("2")), QStringLiteral("2"));
+    QVERIFY(!QFile::exists(m_path));
+    store.write(QStringLiteral("Minimized"), QStringLiteral("Off"));
+    QCOMPARE(store.read(QStringLiteral("StartStopState"), QStringLiteral("On")), QStringLiteral("On"));
+    QFile file(m_path);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QVERIFY(!file.readAll().contains("StartStopState"));
+}
+
+void TestSettingsStore::writeIsOnDiskAtOnce()
+{
+    IniSettingsStore store(m_path, QStringLiteral("Ramtidy"));
+    store.write(QStringLiteral("OftenIndex"), QStringLiteral("11"));
+    store.write(QStringLiteral("Windows Startup"), QStringLiteral("On"));
+    // What another process sees is the file itself.
+    QFile file(m_path);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QByteArray text = file.readAll();
+    QVERIFY(text.startsWith("[Ramtidy]\n"));
+    QVERIFY(text.contains("OftenIndex=11\n"));
+    QVERIFY(text.contains("Windows%20Startup=On\n"));
+    QCOMPARE(IniSettingsStore(m_path, QStringLiteral("Ramtidy")).read(QStringLiteral("Windows Startup"), QString()), QStringLiteral("On"));
+}
+
+void TestSettingsStore::lastWriteWins()
+{
+    IniSettingsStore first(m_path, QStringLiteral("Ramtidy"));
+    IniSettingsStore second(m_path, QStringLiteral("Ramtidy"));
+    first.write(QStringLiteral("StartStopState"), QStringLiteral("On"));
+    QCOMPARE(second.read(QStringLiteral("StartStopState"), QString()), QStringLiteral("On"));
+    second.write(QStringLiteral("StartStopState"), QStringLiteral("Off"));
+    QCOMPARE(first.read(QStringLiteral("StartStopState"), QString()), QStringLiteral("Off"));
+}
+
+void TestSettingsStore::unwritableStoreFails()
+{
+    // A folder that cannot exist: its parent is a plain file (holds for root too).
+    QFile blocker(m_dir->filePath(QStringLiteral("Corvane")));
+    QVERIFY(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    IniSettingsStore store(m_path, QStringLiteral("Ramtidy"));
+    QVERIFY_THROWS_EXCEPTION(Failure, store.write(QStringLiteral("OftenIndex"), QStringLiteral("3")));
+}
+
+QTEST_APPLESS_MAIN(TestSettingsStore)
+#include "tst_settingsstore.moc"
