@@ -34,7 +34,7 @@ constexpr qint64 MaxCursorBytes = 1024 * 1024;
 
 void Form1::Form_Load()
 {
-    ErrorTrap trap(QStringLiteral("in Memvane2021/08/31.Form1.Form_Load "), m_platform.msgBox);
+    ErrorTrap trap(ErrorTrap::location(u"Form1.Form_Load"), m_platform.msgBox);
     SettingsStore &settings = m_platform.settings;
 
     trap.step(100, [&] { ApplySkin(); });
@@ -61,7 +61,7 @@ void Form1::Form_Load()
 
     int savedIndex = 0;
     trap.step(156, [&] {
-        const QString stored = settings.read(QStringLiteral("OftenIndex"), QStringLiteral("2"));
+        const QString stored = SettingsValues::read(settings, SettingsValues::Key::OftenIndex);
         const std::optional<qint16> value = SettingsValues::OftenIndex(stored);
         if (!value)
             throw Failure(QStringLiteral("The stored interval \"%1\" is not a number from 1 to 11.").arg(stored));
@@ -70,7 +70,7 @@ void Form1::Form_Load()
     trap.step(158, [&] { selectRow(savedIndex); });
 
     QString savedState;
-    trap.step(160, [&] { savedState = settings.read(QStringLiteral("StartStopState"), QStringLiteral("On")); });
+    trap.step(160, [&] { savedState = SettingsValues::read(settings, SettingsValues::Key::StartStopState); });
     if (trap.test(162, [&] { return SettingsValues::IsOff(savedState); })) {
         trap.step(164, [&] { m_pushButton5->setText(QStringLiteral("Turn On Auto Free")); });
         trap.step(166, [&] { setStatusCaption(QStringLiteral("Auto Free is Turned Off.")); });
@@ -84,11 +84,11 @@ void Form1::Form_Load()
     trap.step(178, [&] { m_cSysTray1->setInTray(true); });
     trap.step(180, [&] {
         m_check4->setChecked(
-            SettingsValues::IsOn(settings.read(QStringLiteral("Windows Startup"), QStringLiteral("Off"))));
+            SettingsValues::IsOn(SettingsValues::read(settings, SettingsValues::Key::WindowsStartup)));
     });
     trap.step(182, [&] {
         m_check8->setChecked(
-            SettingsValues::IsOn(settings.read(QStringLiteral("Minimized"), QStringLiteral("Off"))));
+            SettingsValues::IsOn(SettingsValues::read(settings, SettingsValues::Key::Minimized)));
     });
     if (trap.test(184, [&] { return m_check4->isChecked(); })) {
         trap.step(186, [&] { m_check8->setVisible(true); });
@@ -111,7 +111,7 @@ void Form1::MaybeOpenHomePage()
     if (r != 7)
         return;
     m_platform.shell.openUrl(Globals::HomePageUrl, [msgBox = &m_platform.msgBox](const QString &why) {
-        ErrorTrap late(QStringLiteral("in Memvane2021/08/31.Form1.Form_Load "), *msgBox);
+        ErrorTrap late(ErrorTrap::location(u"Form1.Form_Load"), *msgBox);
         late.step(108, [&] { throw Failure(why); });
     });
 }

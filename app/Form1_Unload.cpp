@@ -17,7 +17,7 @@ void Form1::closeEvent(QCloseEvent *event)
 
 void Form1::Form_QueryUnload()
 {
-    ErrorTrap trap(QStringLiteral("in Memvane2021/08/31.Form1.Form_QueryUnload "), m_platform.msgBox);
+    ErrorTrap trap(ErrorTrap::location(u"Form1.Form_QueryUnload"), m_platform.msgBox);
     trap.step(100, [&] { setTimer1Interval(0); });
     trap.step(102, [&] { m_cSysTray1->setInTray(false); });
     trap.step(104, [&] { QCoreApplication::processEvents(); });

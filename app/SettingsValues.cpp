@@ -1,6 +1,18 @@
 #include "SettingsValues.h"
 
+#include "platform/SettingsStore.h"
+
 namespace SettingsValues {
+
+QString Word(bool on)
+{
+    return on ? OnWord : OffWord;
+}
+
+QString read(const SettingsStore &store, const Setting &setting)
+{
+    return store.read(setting.key, setting.defaultValue);
+}
 
 std::optional<qint16> OftenIndex(const QString &stored)
 {
@@ -16,12 +28,12 @@ std::optional<qint16> OftenIndex(const QString &stored)
 
 bool IsOn(const QString &stored)
 {
-    return stored == u"On";
+    return stored == OnWord;
 }
 
 bool IsOff(const QString &stored)
 {
-    return stored == u"Off";
+    return stored == OffWord;
 }
 
 } // namespace SettingsValues

@@ -7,7 +7,6 @@
 #include "app/Main.h"
 #include "memory/IntervalSave.h"
 #include "platform/ClipboardService.h"
-#include "platform/Failure.h"
 #include "platform/FileService.h"
 #include "platform/MessageBoxService.h"
 #include "platform/ShellService.h"
@@ -28,7 +27,7 @@ constexpr qint64 MaxCopyBytes = 64 * 1024 * 1024;
 
 void Form1::PushButton6_Click()
 {
-    ErrorTrap trap(QStringLiteral("in Memvane2021/08/31.Form1.PushButton6_Click "), m_platform.msgBox);
+    ErrorTrap trap(ErrorTrap::location(u"Form1.PushButton6_Click"), m_platform.msgBox);
     QString caption;
     trap.step(100, [&] { caption = m_frame2->title(); });
     trap.step(102, [&] { setStatusCaption(QStringLiteral("Freeing Memory...")); });
@@ -45,13 +44,13 @@ void Form1::PushButton6_Click()
 
 void Form1::PushButton1_Click()
 {
-    ErrorTrap trap(QStringLiteral("in Memvane2021/08/31.Form1.PushButton1_Click "), m_platform.msgBox);
+    ErrorTrap trap(ErrorTrap::location(u"Form1.PushButton1_Click"), m_platform.msgBox);
     if (trap.test(100, [&] { return Main::FileExists(m_platform.files, Globals::HistoryLogPath); })) {
         trap.step(102, [&] {
             // The editor must not be handed a link to, or a file of, someone else.
             m_platform.files.checkOwnFile(Globals::HistoryLogPath);
             m_platform.shell.openTextFile(Globals::HistoryLogPath, [msgBox = &m_platform.msgBox](const QString &why) {
-                ErrorTrap late(QStringLiteral("in Memvane2021/08/31.Form1.PushButton1_Click "), *msgBox);
+                ErrorTrap late(ErrorTrap::location(u"Form1.PushButton1_Click"), *msgBox);
                 late.step(102, [&] { throw Failure(why); });
             });
         });
@@ -66,7 +65,7 @@ void Form1::PushButton1_Click()
 
 void Form1::PushButton2_Click()
 {
-    ErrorTrap trap(QStringLiteral("in Memvane2021/08/31.Form1.PushButton2_Click "), m_platform.msgBox);
+    ErrorTrap trap(ErrorTrap::location(u"Form1.PushButton2_Click"), m_platform.msgBox);
     if (trap.test(100, [&] { return Main::FileExists(m_platform.files, Globals::HistoryLogPath); })) {
         // A log that cannot be read leaves the clipboard as it was: copying older
         // text would pass it off as the history.
@@ -88,7 +87,7 @@ void Form1::PushButton2_Click()
 
 void Form1::PushButton12_Click()
 {
-    ErrorTrap trap(QStringLiteral("in Memvane2021/08/31.Form1.PushButton12_Click "), m_platform.msgBox);
+    ErrorTrap trap(ErrorTrap::location(u"Form1.PushButton12_Click"), m_platform.msgBox);
     int answer = 0;
     trap.step(100, [&] {
         answer = m_platform.msgBox.MsgBox(

@@ -2,6 +2,7 @@
 #include "ui/Form1.h"
 
 #include "app/ErrorTrap.h"
+#include "app/SettingsValues.h"
 #include "app/Globals.h"
 #include "platform/SettingsStore.h"
 #include "platform/TrayService.h"
@@ -100,9 +101,8 @@ void Form1::cSysTray1_MouseUp(std::int16_t, std::int32_t)
 
 void Form1::Check8_Click()
 {
-    ErrorTrap trap(QStringLiteral("in Memvane2021/08/31.Form1.Check8_Click "), m_platform.msgBox);
+    ErrorTrap trap(ErrorTrap::location(u"Form1.Check8_Click"), m_platform.msgBox);
     trap.step(0, [&] {
-        m_platform.settings.write(QStringLiteral("Minimized"),
-                                  m_check8->isChecked() ? QStringLiteral("On") : QStringLiteral("Off"));
+        m_platform.settings.write(SettingsValues::Key::Minimized.key, SettingsValues::Word(m_check8->isChecked()));
     });
 }

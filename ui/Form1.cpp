@@ -324,7 +324,7 @@ void Form1::setStatusCaption(const QString &caption)
 
 void Form1::PushButton11_Click()
 {
-    ErrorTrap trap(QStringLiteral("in Memvane2021/08/31.Form1.PushButton11_Click "), m_platform.msgBox);
+    ErrorTrap trap(ErrorTrap::location(u"Form1.PushButton11_Click"), m_platform.msgBox);
     trap.step(100, [&] {
         m_platform.msgBox.MsgBox(QStringLiteral("Questions? Please contact Team Corvane at ") + Globals::ContactPageUrl,
                                  vbOKOnly, Globals::AppTitle);

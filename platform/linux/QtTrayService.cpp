@@ -207,12 +207,6 @@ bool QtTrayService::iconEmbedded() const
 
 void QtTrayService::onTrayHostChanged()
 {
-    // Qt embeds again by itself only an icon that once found a host; one shown
-    // before any host existed is shown anew.
-    if (m_icon && isAvailable() && m_icon->geometry().isEmpty()) {
-        m_icon->hide();
-        m_icon->show();
-    }
     availabilityChanged(isAvailable());
 }
 

@@ -3,6 +3,7 @@
 // was changed. Run as root (as CI does) to cover the cases that need it.
 #include "support/doubles/FakePlatform.h"
 #include "platform/linux/IniSettingsStore.h"
+#include "app/GuardedApplication.h"
 #include "ui/Form1.h"
 
 #include <QCheckBox>
@@ -10,6 +11,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QTest>
 
 #include <csignal>
@@ -76,6 +78,7 @@ private slots:
     void clearThatFails();
     void settingsFile_data();
     void settingsFile();
+    void escapedFailure();
 
 private:
     void click(const char *name) { QTest::mouseClick(m_form->findChild<QWidget *>(QLatin1String(name)), Qt::LeftButton); }
@@ -290,5 +293,28 @@ void TestFaults::settingsFile()
         QCOMPARE(store.read(QStringLiteral("Minimized"), QString()), QStringLiteral("On"));
 }
 
-QTEST_MAIN(TestFaults)
+// A handler that lets a failure through: the error box at the event loop, and the
+// program goes on.
+void TestFaults::escapedFailure()
+{
+    auto *app = static_cast<GuardedApplication *>(QCoreApplication::instance());
+    app->setMessageBoxes(&m_platform->msgBox);
+    QTimer thrower;
+    thrower.setObjectName(QStringLiteral("Thrower"));
+    thrower.setSingleShot(true);
+    connect(&thrower, &QTimer::timeout, [] { throw Failure(QStringLiteral("Escaped.")); });
+    thrower.start(0);
+    QTRY_COMPARE(m_platform->msgBox.shown.size(), 1);
+    app->setMessageBoxes(nullptr);
+    QVERIFY(m_platform->msgBox.shown[0].text.startsWith(u"Escaped.\r\nin Memvane2021/08/31.Thrower at line 0"));
+}
+
+int main(int argc, char *argv[])
+{
+    GuardedApplication app(argc, argv);
+    app.setAttribute(Qt::AA_Use96Dpi, true);
+    TestFaults test;
+    QTEST_SET_MAIN_SOURCE_PATH
+    return QTest::qExec(&test, argc, argv);
+}
 #include "tst_faults.moc"
