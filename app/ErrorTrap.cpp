@@ -1,7 +1,7 @@
 #include "ErrorTrap.h"
 
-#include "platform/Failure.h"
 #include "app/Globals.h"
+#include "platform/Failure.h"
 #include "platform/MessageBoxService.h"
 
 #include <exception>
@@ -44,8 +44,7 @@ QString ErrorTrap::errorText(const QString &description, const QString &location
         + QStringLiteral("\r\rPlease email screenshot of this message to ") + Globals::SupportEmail;
 }
 
-void ErrorTrap::ShowErrorBox(MessageBoxService &msgBox, const QString &location, const QString &description,
-                             int step)
+void ErrorTrap::ShowErrorBox(MessageBoxService &msgBox, const QString &location, const QString &description, int step)
 {
     msgBox.MsgBox(errorText(description, location, step), vbExclamation, QStringLiteral("Application Error"));
 }

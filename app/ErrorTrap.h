@@ -27,8 +27,7 @@ public:
     // The error box's text for a failure at `step` of the routine at `location`.
     static QString errorText(const QString &description, const QString &location, int step);
     // Shows the one error box, titled "Application Error", and returns when it is dismissed.
-    static void ShowErrorBox(MessageBoxService &msgBox, const QString &location, const QString &description,
-                             int step);
+    static void ShowErrorBox(MessageBoxService &msgBox, const QString &location, const QString &description, int step);
 
 private:
     void report(const QString &description);

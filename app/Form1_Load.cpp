@@ -1,19 +1,18 @@
 // Start-up of the main window.
-#include "ui/Form1.h"
-
 #include "app/ErrorTrap.h"
-#include "platform/Failure.h"
 #include "app/Globals.h"
 #include "app/Main.h"
 #include "app/SettingsValues.h"
 #include "memory/IntervalSave.h"
 #include "platform/ClockService.h"
+#include "platform/Failure.h"
 #include "platform/FileService.h"
 #include "platform/ProcessService.h"
 #include "platform/RandomService.h"
 #include "platform/SettingsStore.h"
 #include "platform/ShellService.h"
 #include "tray/cSysTray.h"
+#include "ui/Form1.h"
 #include "ui/HandCursor.h"
 #include "ui/ProgramIcon.h"
 #include "ui/Twips.h"
@@ -45,7 +44,8 @@ void Form1::Form_Load()
     trap.step(108, [&] { MaybeOpenHomePage(); });
     const QString cursorPath = m_platform.process.programFolder() + QStringLiteral("/HAND-M.CUR");
     if (trap.test(126, [&] { return Main::FileExists(m_platform.files, cursorPath); }))
-        trap.step(128, [&] { setMouseIcon(HandCursor::load(m_platform.files.readProgramFile(cursorPath, MaxCursorBytes))); });
+        trap.step(
+            128, [&] { setMouseIcon(HandCursor::load(m_platform.files.readProgramFile(cursorPath, MaxCursorBytes))); });
 
     trap.step(130, [&] {
         const QString question = QStringLiteral("How often would you like to free memory?");
@@ -83,12 +83,10 @@ void Form1::Form_Load()
     trap.step(176, [&] { m_cSysTray1->setText(Globals::ProductName); });
     trap.step(178, [&] { m_cSysTray1->setInTray(true); });
     trap.step(180, [&] {
-        m_check4->setChecked(
-            SettingsValues::IsOn(SettingsValues::read(settings, SettingsValues::Key::WindowsStartup)));
+        m_check4->setChecked(SettingsValues::IsOn(SettingsValues::read(settings, SettingsValues::Key::WindowsStartup)));
     });
     trap.step(182, [&] {
-        m_check8->setChecked(
-            SettingsValues::IsOn(SettingsValues::read(settings, SettingsValues::Key::Minimized)));
+        m_check8->setChecked(SettingsValues::IsOn(SettingsValues::read(settings, SettingsValues::Key::Minimized)));
     });
     if (trap.test(184, [&] { return m_check4->isChecked(); })) {
         trap.step(186, [&] { m_check8->setVisible(true); });

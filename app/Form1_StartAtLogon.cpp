@@ -1,12 +1,11 @@
 // The start-at-logon option and its companion, starting hidden in the tray.
-#include "ui/Form1.h"
-
 #include "app/Globals.h"
 #include "app/SettingsValues.h"
 #include "platform/AutostartService.h"
 #include "platform/MessageBoxService.h"
 #include "platform/SettingsStore.h"
 #include "platform/mStartUp.h"
+#include "ui/Form1.h"
 
 #include <QCheckBox>
 #include <QSignalBlocker>

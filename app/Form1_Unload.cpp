@@ -1,9 +1,8 @@
 // Closing the main window, the one way out of the program.
-#include "ui/Form1.h"
-
 #include "app/ErrorTrap.h"
 #include "platform/ProcessService.h"
 #include "tray/cSysTray.h"
+#include "ui/Form1.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>

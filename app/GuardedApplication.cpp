@@ -19,10 +19,9 @@ bool GuardedApplication::notify(QObject *receiver, QEvent *event)
         // Every handler is meant to trap its own failures; one that did not is named
         // by the object it reached, at step 0 as no step of a routine ran it.
         const QString name = receiver->objectName();
-        ErrorTrap::ShowErrorBox(*m_msgBox,
-                                ErrorTrap::location(name.isEmpty() ? QLatin1String(receiver->metaObject()->className())
-                                                                   : name),
-                                QString::fromUtf8(e.what()), 0);
+        ErrorTrap::ShowErrorBox(
+            *m_msgBox, ErrorTrap::location(name.isEmpty() ? QLatin1String(receiver->metaObject()->className()) : name),
+            QString::fromUtf8(e.what()), 0);
         return false;
     }
 }

@@ -13,7 +13,6 @@
 #include <QTimer>
 
 #include <chrono>
-
 #include <cstdio>
 
 int main(int argc, char *argv[])

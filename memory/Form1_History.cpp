@@ -1,15 +1,14 @@
 // The main window's free button and history-log buttons.
-#include "ui/Form1.h"
-
 #include "app/ErrorTrap.h"
-#include "platform/Failure.h"
 #include "app/Globals.h"
 #include "app/Main.h"
 #include "memory/IntervalSave.h"
 #include "platform/ClipboardService.h"
+#include "platform/Failure.h"
 #include "platform/FileService.h"
 #include "platform/MessageBoxService.h"
 #include "platform/ShellService.h"
+#include "ui/Form1.h"
 
 #include <QCoreApplication>
 #include <QGroupBox>
@@ -57,8 +56,8 @@ void Form1::PushButton1_Click()
     } else {
         trap.step(104, [&] {
             m_platform.msgBox.MsgBox(
-                QStringLiteral("There isn't a history to view because actions have not been performed yet."),
-                vbOKOnly, Globals::AppTitle);
+                QStringLiteral("There isn't a history to view because actions have not been performed yet."), vbOKOnly,
+                Globals::AppTitle);
         });
     }
 }
@@ -90,9 +89,9 @@ void Form1::PushButton12_Click()
     ErrorTrap trap(ErrorTrap::location(u"Form1.PushButton12_Click"), m_platform.msgBox);
     int answer = 0;
     trap.step(100, [&] {
-        answer = m_platform.msgBox.MsgBox(
-            QStringLiteral("Are you sure you want to delete the history log and start over?"), vbYesNo,
-            Globals::AppTitle);
+        answer =
+            m_platform.msgBox.MsgBox(QStringLiteral("Are you sure you want to delete the history log and start over?"),
+                                     vbYesNo, Globals::AppTitle);
     });
     trap.step(102, [&] {
         if (answer != vbYes)

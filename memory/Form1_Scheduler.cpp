@@ -1,21 +1,19 @@
 // The main window's auto-free scheduler: the one-second tick, the interval list and
 // the on/off button.
-#include "ui/Form1.h"
-
 #include "app/DateTimeText.h"
 #include "app/ErrorTrap.h"
-#include "app/SettingsValues.h"
 #include "app/Main.h"
+#include "app/SettingsValues.h"
 #include "memory/IntervalSave.h"
 #include "platform/ClockService.h"
 #include "platform/SettingsStore.h"
+#include "ui/Form1.h"
 
 #include <QCoreApplication>
 #include <QGroupBox>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTreeWidget>
-
 
 void Form1::setTimer1Interval(int milliseconds)
 {
@@ -53,8 +51,7 @@ void Form1::Timer1_Timer()
     if (trap.test(110, [&] { return m_countdown.withinInterval(); }))
         trap.step(112, [&] { m_progressBar1->setValue(m_countdown.counter()); });
     trap.step(114, [&] {
-        setStatusCaption(QStringLiteral("Next free will occur in ")
-                           + Main::FormatSeconds(m_countdown.secondsLeft()));
+        setStatusCaption(QStringLiteral("Next free will occur in ") + Main::FormatSeconds(m_countdown.secondsLeft()));
     });
     trap.step(116, [&] { QCoreApplication::processEvents(); });
     if (!trap.test(118, [&] { return m_countdown.isDue(); }))
@@ -90,10 +87,14 @@ void Form1::PushButton5_Click()
     if (trap.test(100, [&] { return m_pushButton5->text() == QStringLiteral("Turn On Auto Free"); })) {
         trap.step(102, [&] { m_pushButton5->setText(QStringLiteral("Turn Off Auto Free")); });
         trap.step(104, [&] { setTimer1Interval(1000); });
-        trap.step(106, [&] { m_platform.settings.write(SettingsValues::Key::StartStopState.key, SettingsValues::Word(true)); });
+        trap.step(106, [&] {
+            m_platform.settings.write(SettingsValues::Key::StartStopState.key, SettingsValues::Word(true));
+        });
     } else if (trap.test(108, [&] { return m_pushButton5->text() == QStringLiteral("Turn Off Auto Free"); })) {
         trap.step(110, [&] { m_pushButton5->setText(QStringLiteral("Turn On Auto Free")); });
         trap.step(112, [&] { setTimer1Interval(0); });
-        trap.step(114, [&] { m_platform.settings.write(SettingsValues::Key::StartStopState.key, SettingsValues::Word(false)); });
+        trap.step(114, [&] {
+            m_platform.settings.write(SettingsValues::Key::StartStopState.key, SettingsValues::Word(false));
+        });
     }
 }

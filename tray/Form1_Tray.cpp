@@ -1,12 +1,11 @@
 // The main window hidden into the notification area and brought back.
-#include "ui/Form1.h"
-
 #include "app/ErrorTrap.h"
-#include "app/SettingsValues.h"
 #include "app/Globals.h"
+#include "app/SettingsValues.h"
 #include "platform/SettingsStore.h"
 #include "platform/TrayService.h"
 #include "tray/cSysTray.h"
+#include "ui/Form1.h"
 
 #include <QCheckBox>
 #include <QEvent>

@@ -4,10 +4,10 @@
 
 #include <QCoreApplication>
 
-#include <malloc.h>
-
 #include <cstdio>
 #include <cstdlib>
+
+#include <malloc.h>
 
 // Qt resolves both through /proc/self/exe, so a start through a symbolic link
 // (bin/ramtidy) still finds the files beside the real binary.

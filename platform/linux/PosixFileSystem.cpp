@@ -8,6 +8,7 @@
 
 #include <cerrno>
 #include <cstring>
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -53,7 +54,8 @@ int openChecked(const QString &path, int flags, Owner owner, struct stat &info)
     const int fd = ::open(native(path).constData(), flags | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK, 0600);
     if (fd < 0) {
         if (errno == ELOOP)
-            throw Failure(QStringLiteral("The file %1 is a symbolic link, and Ramtidy does not follow links.").arg(path));
+            throw Failure(
+                QStringLiteral("The file %1 is a symbolic link, and Ramtidy does not follow links.").arg(path));
         throw Failure(QStringLiteral("The file %1 could not be opened: %2").arg(path, systemError()));
     }
     QString refusal;
@@ -77,8 +79,7 @@ Failure tooLong(const QString &path, qint64 maxBytes)
 
 // Reads up to `maxBytes`, handing each piece to `take`; a file that grew past the
 // bound while being read is refused too.
-template <typename Take>
-void readAll(int fd, qint64 maxBytes, const QString &path, Take take)
+template <typename Take> void readAll(int fd, qint64 maxBytes, const QString &path, Take take)
 {
     char buffer[64 * 1024];
     qint64 total = 0;
@@ -151,25 +152,25 @@ private:
 
 bool PosixFileSystem::exists(const QString &path) const
 {
-    struct stat info {};
+    struct stat info { };
     return !path.isEmpty() && ::lstat(native(path).constData(), &info) == 0;
 }
 
 bool PosixFileSystem::isRegularFile(const QString &path) const
 {
-    struct stat info {};
+    struct stat info { };
     return !path.isEmpty() && ::lstat(native(path).constData(), &info) == 0 && S_ISREG(info.st_mode);
 }
 
 void PosixFileSystem::makePrivateFolder(const QString &path)
 {
     const QByteArray target = native(path);
-    for (qsizetype slash = target.indexOf('/', 1); ; slash = target.indexOf('/', slash + 1)) {
+    for (qsizetype slash = target.indexOf('/', 1);; slash = target.indexOf('/', slash + 1)) {
         const QByteArray part = slash < 0 ? target : target.left(slash);
         // mkdir applies the mode only to a folder it creates; one that exists keeps its own.
         if (::mkdir(part.constData(), 0700) != 0 && errno != EEXIST)
-            throw Failure(QStringLiteral("The folder %1 could not be created: %2")
-                              .arg(QFile::decodeName(part), systemError()));
+            throw Failure(
+                QStringLiteral("The folder %1 could not be created: %2").arg(QFile::decodeName(part), systemError()));
         if (slash < 0)
             return;
     }
@@ -179,7 +180,7 @@ void PosixFileSystem::append(const QString &path, const QByteArray &bytes)
 {
     const int created = ::open(native(path).constData(),
                                O_WRONLY | O_APPEND | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK, 0600);
-    struct stat info {};
+    struct stat info { };
     const Descriptor fd(created >= 0 ? created : openChecked(path, O_WRONLY | O_APPEND, Owner::User, info));
     if (created >= 0 && ::fstat(fd.get(), &info) != 0)
         throw Failure(QStringLiteral("The file %1 could not be written: %2").arg(path, systemError()));
@@ -207,13 +208,13 @@ void PosixFileSystem::append(const QString &path, const QByteArray &bytes)
 
 void PosixFileSystem::checkOwnFile(const QString &path) const
 {
-    struct stat info {};
+    struct stat info { };
     const Descriptor fd(openChecked(path, O_RDONLY, Owner::User, info));
 }
 
 FileService::Text PosixFileSystem::readOwnText(const QString &path, qint64 maxBytes) const
 {
-    struct stat info {};
+    struct stat info { };
     const Descriptor fd(openChecked(path, O_RDONLY, Owner::User, info));
     if (info.st_size > maxBytes)
         throw tooLong(path, maxBytes);
@@ -234,7 +235,7 @@ FileService::Text PosixFileSystem::decodeUtf8(const char *data, qsizetype size, 
 
 QByteArray PosixFileSystem::readProgramFile(const QString &path, qint64 maxBytes) const
 {
-    struct stat info {};
+    struct stat info { };
     const Descriptor fd(openChecked(path, O_RDONLY, Owner::UserOrRoot, info));
     if (info.st_size > maxBytes)
         throw tooLong(path, maxBytes);

@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <string_view>
+
 #include <fcntl.h>
 #include <unistd.h>
 

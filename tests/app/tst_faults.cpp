@@ -1,9 +1,9 @@
 // Hostile files and failing disks, on real files, a real second user and real
 // mounts. Every case checks what the user is told and that nothing of anyone's
 // was changed. Run as root (as CI does) to cover the cases that need it.
-#include "support/doubles/FakePlatform.h"
-#include "platform/linux/IniSettingsStore.h"
 #include "app/GuardedApplication.h"
+#include "platform/linux/IniSettingsStore.h"
+#include "support/doubles/FakePlatform.h"
 #include "ui/Form1.h"
 
 #include <QCheckBox>
@@ -11,10 +11,11 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
-#include <QTimer>
 #include <QTest>
+#include <QTimer>
 
 #include <csignal>
+
 #include <sys/mount.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -38,7 +39,7 @@ bool writeFile(const QString &path, const QByteArray &bytes)
 
 mode_t modeOf(const QString &path)
 {
-    struct stat info {};
+    struct stat info { };
     return ::stat(QFile::encodeName(path).constData(), &info) == 0 ? info.st_mode & 07777 : 0;
 }
 
@@ -81,7 +82,10 @@ private slots:
     void escapedFailure();
 
 private:
-    void click(const char *name) { QTest::mouseClick(m_form->findChild<QWidget *>(QLatin1String(name)), Qt::LeftButton); }
+    void click(const char *name)
+    {
+        QTest::mouseClick(m_form->findChild<QWidget *>(QLatin1String(name)), Qt::LeftButton);
+    }
 
     std::unique_ptr<QTemporaryDir> m_dir;
     QString m_log;
@@ -119,16 +123,36 @@ void TestFaults::hostileLog_data()
     QTest::addColumn<QString>("told"); // a word of what the user is told; empty for nothing
     QTest::addColumn<QString>("clipboard"); // what the clipboard holds afterwards
     const QString untouched = QStringLiteral("<untouched>");
-    QTest::newRow("copy: link to another's file") << "PushButton2" << "link" << "symbolic link" << untouched;
-    QTest::newRow("copy: link to /dev/zero") << "PushButton2" << "zero" << "symbolic link" << untouched;
-    QTest::newRow("copy: another user's file") << "PushButton2" << "theirs" << "another user" << untouched;
-    QTest::newRow("copy: FIFO with no writer") << "PushButton2" << "fifo" << "not a regular" << untouched;
-    QTest::newRow("copy: log above the bound") << "PushButton2" << "huge" << "bytes" << untouched;
-    QTest::newRow("copy: invalid UTF-8") << "PushButton2" << "latin1" << "not UTF-8" << QStringLiteral("caf\uFFFD\r\n");
-    QTest::newRow("copy: own log") << "PushButton2" << "own" << "" << QStringLiteral("RAM Memory was freed\r\n");
-    QTest::newRow("view: link to another's file") << "PushButton1" << "link" << "symbolic link" << untouched;
-    QTest::newRow("view: another user's file") << "PushButton1" << "theirs" << "another user" << untouched;
-    QTest::newRow("clear: link in the log's place") << "PushButton12" << "link" << "" << untouched;
+    QTest::newRow("copy: link to another's file") << "PushButton2"
+                                                  << "link"
+                                                  << "symbolic link" << untouched;
+    QTest::newRow("copy: link to /dev/zero") << "PushButton2"
+                                             << "zero"
+                                             << "symbolic link" << untouched;
+    QTest::newRow("copy: another user's file") << "PushButton2"
+                                               << "theirs"
+                                               << "another user" << untouched;
+    QTest::newRow("copy: FIFO with no writer") << "PushButton2"
+                                               << "fifo"
+                                               << "not a regular" << untouched;
+    QTest::newRow("copy: log above the bound") << "PushButton2"
+                                               << "huge"
+                                               << "bytes" << untouched;
+    QTest::newRow("copy: invalid UTF-8") << "PushButton2"
+                                         << "latin1"
+                                         << "not UTF-8" << QStringLiteral("caf\uFFFD\r\n");
+    QTest::newRow("copy: own log") << "PushButton2"
+                                   << "own"
+                                   << "" << QStringLiteral("RAM Memory was freed\r\n");
+    QTest::newRow("view: link to another's file") << "PushButton1"
+                                                  << "link"
+                                                  << "symbolic link" << untouched;
+    QTest::newRow("view: another user's file") << "PushButton1"
+                                               << "theirs"
+                                               << "another user" << untouched;
+    QTest::newRow("clear: link in the log's place") << "PushButton12"
+                                                    << "link"
+                                                    << "" << untouched;
 }
 
 void TestFaults::hostileLog()
@@ -206,13 +230,12 @@ void TestFaults::writeCutShort()
         QVERIFY(writeFile(Globals::HistoryLogPath, before));
         QFile filler(small + QStringLiteral("/filler"));
         QVERIFY(filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
-        while (filler.write(QByteArray(4096, 'f')) > 0) {
-        }
+        while (filler.write(QByteArray(4096, 'f')) > 0) { }
     } else {
         QVERIFY(writeFile(m_log, before));
     }
     const QString path = Globals::HistoryLogPath;
-    struct rlimit old {};
+    struct rlimit old { };
     ::getrlimit(RLIMIT_FSIZE, &old);
     const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
     if (how == u"rlimit") {
@@ -276,9 +299,9 @@ void TestFaults::settingsFile()
     IniSettingsStore store(path, QStringLiteral("Ramtidy"));
     FakePlatform platform;
     Platform services = platform.services();
-    Platform withStore{services.memory, services.msgBox, services.shell, services.clock, store, services.clipboard,
-                       services.tray, services.files, services.environment, services.random, services.process,
-                       services.autostart};
+    Platform withStore{services.memory,    services.msgBox,   services.shell, services.clock,       store,
+                       services.clipboard, services.tray,     services.files, services.environment, services.random,
+                       services.process,   services.autostart};
     platform.environment.values = {{"TEMP", m_dir->path()}};
     Form1 form(withStore);
     form.Form_Load();

@@ -48,8 +48,10 @@ void TestMain::makeAppTitle_data()
 {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("title");
-    QTest::newRow("no space: the name itself") << "Ramtidy" << "Ramtidy";
-    QTest::newRow("short name still loses its last word") << "Ramtidy Memory Tool" << "Ramtidy Memory";
+    QTest::newRow("no space: the name itself") << "Ramtidy"
+                                               << "Ramtidy";
+    QTest::newRow("short name still loses its last word") << "Ramtidy Memory Tool"
+                                                          << "Ramtidy Memory";
     const QString forty = QStringLiteral("Aaaaaaa Bbbbbbb Ccccccc Ddddddd Eeeeeeee");
     QVERIFY(forty.size() == 40);
     QTest::newRow("40 characters, five words") << forty << "Aaaaaaa Bbbbbbb Ccccccc Ddddddd";
@@ -72,13 +74,27 @@ void TestMain::dropLastWord_data()
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("word");
     QTest::addColumn<QString>("result");
-    QTest::newRow("no space") << "Ramtidy" << "Software" << "Ramtidy";
-    QTest::newRow("last word matches") << "Ramtidy Software" << "Software" << "Ramtidy";
-    QTest::newRow("case-sensitive") << "Ramtidy software" << "Software" << "Ramtidy software";
-    QTest::newRow("space after the word") << "Ramtidy Software " << "Software" << "Ramtidy Software ";
-    QTest::newRow("empty word drops any last word") << "Ramtidy Memory" << "" << "Ramtidy";
-    QTest::newRow("blanks trimmed") << "  Ramtidy   Software" << "Software" << "Ramtidy";
-    QTest::newRow("other last word") << "Ramtidy Tools" << "Software" << "Ramtidy Tools";
+    QTest::newRow("no space") << "Ramtidy"
+                              << "Software"
+                              << "Ramtidy";
+    QTest::newRow("last word matches") << "Ramtidy Software"
+                                       << "Software"
+                                       << "Ramtidy";
+    QTest::newRow("case-sensitive") << "Ramtidy software"
+                                    << "Software"
+                                    << "Ramtidy software";
+    QTest::newRow("space after the word") << "Ramtidy Software "
+                                          << "Software"
+                                          << "Ramtidy Software ";
+    QTest::newRow("empty word drops any last word") << "Ramtidy Memory"
+                                                    << ""
+                                                    << "Ramtidy";
+    QTest::newRow("blanks trimmed") << "  Ramtidy   Software"
+                                    << "Software"
+                                    << "Ramtidy";
+    QTest::newRow("other last word") << "Ramtidy Tools"
+                                     << "Software"
+                                     << "Ramtidy Tools";
 }
 
 void TestMain::dropLastWord()
@@ -93,10 +109,14 @@ void TestMain::stripFileNameChars_data()
 {
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("result");
-    QTest::newRow("example") << "A (b) c-d.e" << "Abcde";
-    QTest::newRow("all 25 removed") << " \t$/\\*:?<>|#'.,\"()-+=%;{}" << "";
-    QTest::newRow("others kept in order") << "a_1~!@^&[]`é" << "a_1~!@^&[]`é";
-    QTest::newRow("product name") << "Ramtidy" << "Ramtidy";
+    QTest::newRow("example") << "A (b) c-d.e"
+                             << "Abcde";
+    QTest::newRow("all 25 removed") << " \t$/\\*:?<>|#'.,\"()-+=%;{}"
+                                    << "";
+    QTest::newRow("others kept in order") << "a_1~!@^&[]`é"
+                                          << "a_1~!@^&[]`é";
+    QTest::newRow("product name") << "Ramtidy"
+                                  << "Ramtidy";
 }
 
 void TestMain::stripFileNameChars()

@@ -1,7 +1,7 @@
 #include "app/Globals.h"
 #include "app/Main.h"
-#include "support/doubles/FakePlatform.h"
 #include "memory/IntervalSave.h"
+#include "support/doubles/FakePlatform.h"
 #include "ui/Form1.h"
 
 #include <QGroupBox>
@@ -360,8 +360,9 @@ void TestScheduler::pendingEventsRun_data()
     QTest::addColumn<QStringList>("seen");
     QTest::newRow("free button, after its first caption") << "free" << QStringList{"Freeing Memory..."};
     QTest::newRow("the tick that frees, at its three points")
-        << "tick" << QStringList{"Next free will occur in 00:00:00", "Freeing memory is running in background...",
-                                 "Auto Free Memory Complete at 12/6/2026 5:30:12 PM"};
+        << "tick"
+        << QStringList{"Next free will occur in 00:00:00", "Freeing memory is running in background...",
+                       "Auto Free Memory Complete at 12/6/2026 5:30:12 PM"};
     QTest::newRow("clear, before the file goes") << "clear" << QStringList{"log present"};
 }
 
@@ -374,7 +375,7 @@ void TestScheduler::pendingEventsRun()
     QStringList recorded;
     std::function<void()> record = [&] {
         recorded << (action == u"clear" ? (QFile::exists(Globals::HistoryLogPath) ? QStringLiteral("log present")
-                                                                                   : QStringLiteral("log gone"))
+                                                                                  : QStringLiteral("log gone"))
                                         : status());
         if (recorded.size() < seen.size())
             QMetaObject::invokeMethod(m_form.get(), record, Qt::QueuedConnection);

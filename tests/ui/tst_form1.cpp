@@ -4,18 +4,18 @@
 
 #include <QAccessible>
 #include <QApplication>
+#include <QCheckBox>
 #include <QDir>
 #include <QFile>
-#include <QTemporaryDir>
-#include <QScopeGuard>
-#include <QCheckBox>
 #include <QFontMetrics>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QScreen>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <QTreeWidget>
@@ -141,32 +141,36 @@ void TestForm1::controls_data()
     QTest::addColumn<QRect>("geometry");
     QTest::addColumn<bool>("visible");
     QTest::addColumn<QString>("accessibleName");
-    QTest::newRow("Frame2") << "Frame2" << "Next free will occur in" << QRect(8, 8, 520, 57) << true
-        << "Next free will occur in";
-    QTest::newRow("ProgressBar1") << "ProgressBar1" << "Progress Bar" << QRect(16, 19, 488, 27) << true
-        << "Progress to the next free";
-    QTest::newRow("Frame1") << "Frame1" << "RAM Information" << QRect(8, 71, 520, 47) << true
-        << "RAM Information";
-    QTest::newRow("Frame3") << "Frame3" << "Startup Option" << QRect(8, 240, 520, 47) << true
-        << "Startup Option";
-    QTest::newRow("Check4") << "Check4" << "Load this software on Windows startup" << QRect(16, 20, 246, 17) << true
-        << "Load this software on Windows startup";
-    QTest::newRow("Check8") << "Check8" << "Minimized to system tray" << QRect(287, 20, 172, 17) << false
-        << "Minimized to system tray";
-    QTest::newRow("PushButton5") << "PushButton5" << "Turn On Auto Free" << QRect(8, 296, 256, 27) << true
-        << "Turn On Auto Free";
-    QTest::newRow("PushButton6") << "PushButton6" << "Free Memory Now (Test)" << QRect(272, 296, 256, 27) << true
-        << "Free Memory Now (Test)";
-    QTest::newRow("PushButton1") << "PushButton1" << "View History Log" << QRect(8, 330, 256, 27) << true
-        << "View History Log";
-    QTest::newRow("PushButton2") << "PushButton2" << "Copy History To Clipboard" << QRect(272, 330, 256, 27) << true
-        << "Copy History To Clipboard";
-    QTest::newRow("PushButton11") << "PushButton11" << "Help" << QRect(8, 364, 256, 27) << true
-        << "Help";
-    QTest::newRow("PushButton12") << "PushButton12" << "Clear History Log" << QRect(272, 364, 256, 27) << true
-        << "Clear History Log";
-    QTest::newRow("ListView1") << "ListView1" << "" << QRect(8, 127, 520, 109) << true
-        << "";
+    QTest::newRow("Frame2") << "Frame2"
+                            << "Next free will occur in" << QRect(8, 8, 520, 57) << true << "Next free will occur in";
+    QTest::newRow("ProgressBar1") << "ProgressBar1"
+                                  << "Progress Bar" << QRect(16, 19, 488, 27) << true << "Progress to the next free";
+    QTest::newRow("Frame1") << "Frame1"
+                            << "RAM Information" << QRect(8, 71, 520, 47) << true << "RAM Information";
+    QTest::newRow("Frame3") << "Frame3"
+                            << "Startup Option" << QRect(8, 240, 520, 47) << true << "Startup Option";
+    QTest::newRow("Check4") << "Check4"
+                            << "Load this software on Windows startup" << QRect(16, 20, 246, 17) << true
+                            << "Load this software on Windows startup";
+    QTest::newRow("Check8") << "Check8"
+                            << "Minimized to system tray" << QRect(287, 20, 172, 17) << false
+                            << "Minimized to system tray";
+    QTest::newRow("PushButton5") << "PushButton5"
+                                 << "Turn On Auto Free" << QRect(8, 296, 256, 27) << true << "Turn On Auto Free";
+    QTest::newRow("PushButton6") << "PushButton6"
+                                 << "Free Memory Now (Test)" << QRect(272, 296, 256, 27) << true
+                                 << "Free Memory Now (Test)";
+    QTest::newRow("PushButton1") << "PushButton1"
+                                 << "View History Log" << QRect(8, 330, 256, 27) << true << "View History Log";
+    QTest::newRow("PushButton2") << "PushButton2"
+                                 << "Copy History To Clipboard" << QRect(272, 330, 256, 27) << true
+                                 << "Copy History To Clipboard";
+    QTest::newRow("PushButton11") << "PushButton11"
+                                  << "Help" << QRect(8, 364, 256, 27) << true << "Help";
+    QTest::newRow("PushButton12") << "PushButton12"
+                                  << "Clear History Log" << QRect(272, 364, 256, 27) << true << "Clear History Log";
+    QTest::newRow("ListView1") << "ListView1"
+                               << "" << QRect(8, 127, 520, 109) << true << "";
 }
 
 void TestForm1::controls()
@@ -229,8 +233,9 @@ void TestForm1::tabOrder()
             chain << w->objectName();
         w = w->nextInFocusChain();
     } while (w != start);
-    QCOMPARE(chain, QStringList({"ListView1", "PushButton5", "PushButton6", "PushButton1", "PushButton2", "Check8",
-                                 "Check4", "PushButton11", "PushButton12"}));
+    QCOMPARE(chain,
+             QStringList({"ListView1", "PushButton5", "PushButton6", "PushButton1", "PushButton2", "Check8", "Check4",
+                          "PushButton11", "PushButton12"}));
 }
 
 void TestForm1::ramPanel()
@@ -347,18 +352,27 @@ void TestForm1::startUpFiles_data()
     QTest::addColumn<bool>("recoloured");
     QTest::addColumn<bool>("homePage");
     const QString sample = QStringLiteral("<sample>");
-    QTest::newRow("nothing there, draw 51") << "" << "" << 0.5 << false << QList<int>{} << false << false;
+    QTest::newRow("nothing there, draw 51") << ""
+                                            << "" << 0.5 << false << QList<int>{} << false << false;
     QTest::newRow("sample skin and cursor") << sample << "<real>" << 0.5 << false << QList<int>{} << true << false;
-    QTest::newRow("skin name is a folder") << "<folder>" << "" << 0.5 << false << QList<int>{} << false << false;
-    QTest::newRow("skin name is a link") << "<link>" << "" << 0.5 << false << QList<int>{} << false << false;
-    QTest::newRow("malformed skin") << "QLabel { color: red" << "" << 0.5 << false << QList<int>{100} << true << false;
-    QTest::newRow("skin of comments only") << "/* nothing */" << "" << 0.5 << false << QList<int>{100} << true << false;
-    QTest::newRow("cursor file not a cursor") << "" << "MZ not a cursor" << 0.5 << false << QList<int>{128} << false
-                                              << false;
-    QTest::newRow("draw 7 opens the home page") << "" << "" << 0.06 << false << QList<int>{} << false << true;
-    QTest::newRow("draw 8 does not") << "" << "" << 0.07 << false << QList<int>{} << false << false;
-    QTest::newRow("draw 6 does not") << "" << "" << 0.059 << false << QList<int>{} << false << false;
-    QTest::newRow("home page that cannot open") << "" << "" << 0.06 << true << QList<int>{108} << false << false;
+    QTest::newRow("skin name is a folder") << "<folder>"
+                                           << "" << 0.5 << false << QList<int>{} << false << false;
+    QTest::newRow("skin name is a link") << "<link>"
+                                         << "" << 0.5 << false << QList<int>{} << false << false;
+    QTest::newRow("malformed skin") << "QLabel { color: red"
+                                    << "" << 0.5 << false << QList<int>{100} << true << false;
+    QTest::newRow("skin of comments only") << "/* nothing */"
+                                           << "" << 0.5 << false << QList<int>{100} << true << false;
+    QTest::newRow("cursor file not a cursor") << ""
+                                              << "MZ not a cursor" << 0.5 << false << QList<int>{128} << false << false;
+    QTest::newRow("draw 7 opens the home page") << ""
+                                                << "" << 0.06 << false << QList<int>{} << false << true;
+    QTest::newRow("draw 8 does not") << ""
+                                     << "" << 0.07 << false << QList<int>{} << false << false;
+    QTest::newRow("draw 6 does not") << ""
+                                     << "" << 0.059 << false << QList<int>{} << false << false;
+    QTest::newRow("home page that cannot open") << ""
+                                                << "" << 0.06 << true << QList<int>{108} << false << false;
 }
 
 void TestForm1::startUpFiles()
@@ -442,13 +456,19 @@ void TestForm1::darkPaletteContrast_data()
         QTest::newRow(label) << label << "text";
     for (const char *box : {"Check4", "Check8"})
         QTest::newRow(box) << box << "text";
-    for (const char *button : {"PushButton5", "PushButton6", "PushButton1", "PushButton2", "PushButton11", "PushButton12"})
+    for (const char *button :
+         {"PushButton5", "PushButton6", "PushButton1", "PushButton2", "PushButton11", "PushButton12"})
         QTest::newRow(button) << button << "text";
-    QTest::newRow("ProgressBar1 empty") << "ProgressBar1" << "empty";
-    QTest::newRow("ProgressBar1 full") << "ProgressBar1" << "full";
-    QTest::newRow("ListView1 header") << "ListView1" << "header";
-    QTest::newRow("ListView1 row") << "ListView1" << "row";
-    QTest::newRow("ListView1 selected row") << "ListView1" << "selected";
+    QTest::newRow("ProgressBar1 empty") << "ProgressBar1"
+                                        << "empty";
+    QTest::newRow("ProgressBar1 full") << "ProgressBar1"
+                                       << "full";
+    QTest::newRow("ListView1 header") << "ListView1"
+                                      << "header";
+    QTest::newRow("ListView1 row") << "ListView1"
+                                   << "row";
+    QTest::newRow("ListView1 selected row") << "ListView1"
+                                            << "selected";
 }
 
 // Whatever the desktop's colours, every text stays readable on its own background.
@@ -477,8 +497,7 @@ void TestForm1::darkPaletteContrast()
     QRect area; // in the widget's coordinates
     if (part == u"title") {
         const QFontMetrics metrics(widget->font());
-        area = QRect(0, 0, metrics.horizontalAdvance(static_cast<QGroupBox *>(widget)->title()) + 16,
-                     metrics.height());
+        area = QRect(0, 0, metrics.horizontalAdvance(static_cast<QGroupBox *>(widget)->title()) + 16, metrics.height());
     } else if (auto *box = qobject_cast<QCheckBox *>(widget)) {
         const int indicator = box->style()->pixelMetric(QStyle::PM_IndicatorWidth, nullptr, box)
             + box->style()->pixelMetric(QStyle::PM_CheckBoxLabelSpacing, nullptr, box);
@@ -522,7 +541,8 @@ void TestForm1::captionOnScreen()
     const auto check = [&](const QString &caption) {
         QCOMPARE(frame->title(), caption);
         QCoreApplication::processEvents();
-        const QImage shown = m_form->screen()->grabWindow(m_form->winId()).toImage().convertToFormat(QImage::Format_RGB32);
+        const QImage shown =
+            m_form->screen()->grabWindow(m_form->winId()).toImage().convertToFormat(QImage::Format_RGB32);
         const QImage drawn = m_form->grab().toImage().convertToFormat(QImage::Format_RGB32);
         if (shown != drawn) {
             shown.save(QDir::temp().filePath(QStringLiteral("caption-shown.png")));
