@@ -118,41 +118,23 @@ void TestFaults::cleanup()
 
 void TestFaults::hostileLog_data()
 {
+    // clang-format off
     QTest::addColumn<QString>("button");
     QTest::addColumn<QString>("planted");
     QTest::addColumn<QString>("told"); // a word of what the user is told; empty for nothing
     QTest::addColumn<QString>("clipboard"); // what the clipboard holds afterwards
     const QString untouched = QStringLiteral("<untouched>");
-    QTest::newRow("copy: link to another's file") << "PushButton2"
-                                                  << "link"
-                                                  << "symbolic link" << untouched;
-    QTest::newRow("copy: link to /dev/zero") << "PushButton2"
-                                             << "zero"
-                                             << "symbolic link" << untouched;
-    QTest::newRow("copy: another user's file") << "PushButton2"
-                                               << "theirs"
-                                               << "another user" << untouched;
-    QTest::newRow("copy: FIFO with no writer") << "PushButton2"
-                                               << "fifo"
-                                               << "not a regular" << untouched;
-    QTest::newRow("copy: log above the bound") << "PushButton2"
-                                               << "huge"
-                                               << "bytes" << untouched;
-    QTest::newRow("copy: invalid UTF-8") << "PushButton2"
-                                         << "latin1"
-                                         << "not UTF-8" << QStringLiteral("caf\uFFFD\r\n");
-    QTest::newRow("copy: own log") << "PushButton2"
-                                   << "own"
-                                   << "" << QStringLiteral("RAM Memory was freed\r\n");
-    QTest::newRow("view: link to another's file") << "PushButton1"
-                                                  << "link"
-                                                  << "symbolic link" << untouched;
-    QTest::newRow("view: another user's file") << "PushButton1"
-                                               << "theirs"
-                                               << "another user" << untouched;
-    QTest::newRow("clear: link in the log's place") << "PushButton12"
-                                                    << "link"
-                                                    << "" << untouched;
+    QTest::newRow("copy: link to another's file") << "PushButton2" << "link" << "symbolic link" << untouched;
+    QTest::newRow("copy: link to /dev/zero") << "PushButton2" << "zero" << "symbolic link" << untouched;
+    QTest::newRow("copy: another user's file") << "PushButton2" << "theirs" << "another user" << untouched;
+    QTest::newRow("copy: FIFO with no writer") << "PushButton2" << "fifo" << "not a regular" << untouched;
+    QTest::newRow("copy: log above the bound") << "PushButton2" << "huge" << "bytes" << untouched;
+    QTest::newRow("copy: invalid UTF-8") << "PushButton2" << "latin1" << "not UTF-8" << QStringLiteral("caf\uFFFD\r\n");
+    QTest::newRow("copy: own log") << "PushButton2" << "own" << "" << QStringLiteral("RAM Memory was freed\r\n");
+    QTest::newRow("view: link to another's file") << "PushButton1" << "link" << "symbolic link" << untouched;
+    QTest::newRow("view: another user's file") << "PushButton1" << "theirs" << "another user" << untouched;
+    QTest::newRow("clear: link in the log's place") << "PushButton12" << "link" << "" << untouched;
+    // clang-format on
 }
 
 void TestFaults::hostileLog()

@@ -46,12 +46,11 @@ void TestMain::formatSeconds()
 
 void TestMain::makeAppTitle_data()
 {
+    // clang-format off
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("title");
-    QTest::newRow("no space: the name itself") << "Ramtidy"
-                                               << "Ramtidy";
-    QTest::newRow("short name still loses its last word") << "Ramtidy Memory Tool"
-                                                          << "Ramtidy Memory";
+    QTest::newRow("no space: the name itself") << "Ramtidy" << "Ramtidy";
+    QTest::newRow("short name still loses its last word") << "Ramtidy Memory Tool" << "Ramtidy Memory";
     const QString forty = QStringLiteral("Aaaaaaa Bbbbbbb Ccccccc Ddddddd Eeeeeeee");
     QVERIFY(forty.size() == 40);
     QTest::newRow("40 characters, five words") << forty << "Aaaaaaa Bbbbbbb Ccccccc Ddddddd";
@@ -60,6 +59,7 @@ void TestMain::makeAppTitle_data()
     QVERIFY(fifty.size() == 50);
     QTest::newRow("50 characters cut twice") << fifty << "Aaaaaaaaa Bbbbbbbbb Cccccccccc Ddddddddd";
     QTest::newRow("long word left with no space to cut") << QString(45, u'x') + " tail" << QString(45, u'x');
+    // clang-format on
 }
 
 void TestMain::makeAppTitle()
@@ -71,30 +71,18 @@ void TestMain::makeAppTitle()
 
 void TestMain::dropLastWord_data()
 {
+    // clang-format off
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("word");
     QTest::addColumn<QString>("result");
-    QTest::newRow("no space") << "Ramtidy"
-                              << "Software"
-                              << "Ramtidy";
-    QTest::newRow("last word matches") << "Ramtidy Software"
-                                       << "Software"
-                                       << "Ramtidy";
-    QTest::newRow("case-sensitive") << "Ramtidy software"
-                                    << "Software"
-                                    << "Ramtidy software";
-    QTest::newRow("space after the word") << "Ramtidy Software "
-                                          << "Software"
-                                          << "Ramtidy Software ";
-    QTest::newRow("empty word drops any last word") << "Ramtidy Memory"
-                                                    << ""
-                                                    << "Ramtidy";
-    QTest::newRow("blanks trimmed") << "  Ramtidy   Software"
-                                    << "Software"
-                                    << "Ramtidy";
-    QTest::newRow("other last word") << "Ramtidy Tools"
-                                     << "Software"
-                                     << "Ramtidy Tools";
+    QTest::newRow("no space") << "Ramtidy" << "Software" << "Ramtidy";
+    QTest::newRow("last word matches") << "Ramtidy Software" << "Software" << "Ramtidy";
+    QTest::newRow("case-sensitive") << "Ramtidy software" << "Software" << "Ramtidy software";
+    QTest::newRow("space after the word") << "Ramtidy Software " << "Software" << "Ramtidy Software ";
+    QTest::newRow("empty word drops any last word") << "Ramtidy Memory" << "" << "Ramtidy";
+    QTest::newRow("blanks trimmed") << "  Ramtidy   Software" << "Software" << "Ramtidy";
+    QTest::newRow("other last word") << "Ramtidy Tools" << "Software" << "Ramtidy Tools";
+    // clang-format on
 }
 
 void TestMain::dropLastWord()
@@ -107,16 +95,14 @@ void TestMain::dropLastWord()
 
 void TestMain::stripFileNameChars_data()
 {
+    // clang-format off
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("result");
-    QTest::newRow("example") << "A (b) c-d.e"
-                             << "Abcde";
-    QTest::newRow("all 25 removed") << " \t$/\\*:?<>|#'.,\"()-+=%;{}"
-                                    << "";
-    QTest::newRow("others kept in order") << "a_1~!@^&[]`é"
-                                          << "a_1~!@^&[]`é";
-    QTest::newRow("product name") << "Ramtidy"
-                                  << "Ramtidy";
+    QTest::newRow("example") << "A (b) c-d.e" << "Abcde";
+    QTest::newRow("all 25 removed") << " \t$/\\*:?<>|#'.,\"()-+=%;{}" << "";
+    QTest::newRow("others kept in order") << "a_1~!@^&[]`é" << "a_1~!@^&[]`é";
+    QTest::newRow("product name") << "Ramtidy" << "Ramtidy";
+    // clang-format on
 }
 
 void TestMain::stripFileNameChars()

@@ -51,31 +51,20 @@ QByteArray TestHistoryLog::contents(const QString &path)
 
 void TestHistoryLog::logPath_data()
 {
+    // clang-format off
     QTest::addColumn<QString>("temp");
     QTest::addColumn<QString>("stateHome");
     QTest::addColumn<QString>("home");
     QTest::addColumn<QString>("path");
-    QTest::newRow("TEMP") << "/var/tmp/me"
-                          << "/s"
-                          << "/h"
-                          << "/var/tmp/me/Ramtidy.txt";
-    QTest::newRow("TEMP with trailing slash") << "/var/tmp/me/"
-                                              << ""
-                                              << "/h"
-                                              << "/var/tmp/me/Ramtidy.txt";
-    QTest::newRow("TEMP empty: state folder") << ""
-                                              << "@/state"
-                                              << "/h"
-                                              << "@/state/Corvane/Ramtidy.txt";
-    QTest::newRow("no TEMP, no XDG_STATE_HOME") << QString() << QString() << "@"
-                                                << "@/.local/state/Corvane/Ramtidy.txt";
-    QTest::newRow("relative XDG_STATE_HOME ignored") << QString() << "rel"
-                                                     << "@"
-                                                     << "@/.local/state/Corvane/Ramtidy.txt";
-    QTest::newRow("relative TEMP taken as unset") << "tmp" << QString() << "@"
-                                                  << "@/.local/state/Corvane/Ramtidy.txt";
-    QTest::newRow("HOME unset: the account's home")
-        << QString() << QString() << QString() << "@/account/.local/state/Corvane/Ramtidy.txt";
+    QTest::newRow("TEMP") << "/var/tmp/me" << "/s" << "/h" << "/var/tmp/me/Ramtidy.txt";
+    QTest::newRow("TEMP with trailing slash") << "/var/tmp/me/" << "" << "/h" << "/var/tmp/me/Ramtidy.txt";
+    QTest::newRow("TEMP empty: state folder") << "" << "@/state" << "/h" << "@/state/Corvane/Ramtidy.txt";
+    QTest::newRow("no TEMP, no XDG_STATE_HOME") << QString() << QString() << "@" << "@/.local/state/Corvane/Ramtidy.txt";
+    QTest::newRow("relative XDG_STATE_HOME ignored") << QString() << "rel" << "@" << "@/.local/state/Corvane/Ramtidy.txt";
+    QTest::newRow("relative TEMP taken as unset") << "tmp" << QString() << "@" << "@/.local/state/Corvane/Ramtidy.txt";
+    QTest::newRow("HOME unset: the account's home") << QString() << QString() << QString()
+                                                    << "@/account/.local/state/Corvane/Ramtidy.txt";
+    // clang-format on
 }
 
 void TestHistoryLog::logPath()

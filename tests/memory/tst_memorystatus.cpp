@@ -35,30 +35,19 @@ static QString fixture(const QString &name)
 
 void TestMemoryStatus::captures_data()
 {
+    // clang-format off
     QTest::addColumn<QString>("file");
     QTest::addColumn<QString>("total");
     QTest::addColumn<QString>("free");
     QTest::addColumn<QString>("used");
-    QTest::newRow("24 GiB virtual machine") << "vm-24g-kernel6.txt"
-                                            << "24683772"
-                                            << "24438024"
-                                            << "245748";
-    QTest::newRow("old kernel: MemFree stands in") << "kernel3.10-no-memavailable.txt"
-                                                   << "3921880"
-                                                   << "242412"
-                                                   << "3679468";
-    QTest::newRow("1 TiB server, beyond 32 bits") << "server-1t.txt"
-                                                  << "1056462748"
-                                                  << "981340108"
-                                                  << "75122640";
-    QTest::newRow("available above total: MemFree stands in") << "container-avail-above-total.txt"
-                                                              << "2097152"
-                                                              << "1048576"
-                                                              << "1048576";
-    QTest::newRow("truncated: what is there counts") << "truncated.txt"
-                                                     << "8000000"
-                                                     << "0"
-                                                     << "8000000";
+    QTest::newRow("24 GiB virtual machine") << "vm-24g-kernel6.txt" << "24683772" << "24438024" << "245748";
+    QTest::newRow("old kernel: MemFree stands in")
+        << "kernel3.10-no-memavailable.txt" << "3921880" << "242412" << "3679468";
+    QTest::newRow("1 TiB server, beyond 32 bits") << "server-1t.txt" << "1056462748" << "981340108" << "75122640";
+    QTest::newRow("available above total: MemFree stands in")
+        << "container-avail-above-total.txt" << "2097152" << "1048576" << "1048576";
+    QTest::newRow("truncated: what is there counts") << "truncated.txt" << "8000000" << "0" << "8000000";
+    // clang-format on
 }
 
 void TestMemoryStatus::captures()
@@ -75,33 +64,21 @@ void TestMemoryStatus::captures()
 
 void TestMemoryStatus::arithmetic_data()
 {
+    // clang-format off
     QTest::addColumn<qulonglong>("totalBytes");
     QTest::addColumn<qulonglong>("availBytes");
     QTest::addColumn<QString>("total");
     QTest::addColumn<QString>("free");
     QTest::addColumn<QString>("used");
-    QTest::newRow("2 GiB less a byte") << 2147483647ULL << 1073741824ULL << "2097151"
-                                       << "1048576"
-                                       << "1048575";
-    QTest::newRow("divide before subtracting") << 4096000ULL << 1023ULL << "4000"
-                                               << "0"
-                                               << "4000";
-    QTest::newRow("under one KiB") << 1023ULL << 0ULL << "0"
-                                   << "0"
-                                   << "0";
+    QTest::newRow("2 GiB less a byte") << 2147483647ULL << 1073741824ULL << "2097151" << "1048576" << "1048575";
+    QTest::newRow("divide before subtracting") << 4096000ULL << 1023ULL << "4000" << "0" << "4000";
+    QTest::newRow("under one KiB") << 1023ULL << 0ULL << "0" << "0" << "0";
     // Where 32-bit figures went negative, 64-bit ones stay right.
-    QTest::newRow("2 GiB exactly") << 2147483648ULL << 0ULL << "2097152"
-                                   << "0"
-                                   << "2097152";
-    QTest::newRow("all 32 bits set") << 4294967295ULL << 4294967295ULL << "4194303"
-                                     << "4194303"
-                                     << "0";
-    QTest::newRow("64 GiB") << 68719476736ULL << 17179869184ULL << "67108864"
-                            << "16777216"
-                            << "50331648";
-    QTest::newRow("available above total never negative") << 1048576ULL << 2097152ULL << "1024"
-                                                          << "2048"
-                                                          << "0";
+    QTest::newRow("2 GiB exactly") << 2147483648ULL << 0ULL << "2097152" << "0" << "2097152";
+    QTest::newRow("all 32 bits set") << 4294967295ULL << 4294967295ULL << "4194303" << "4194303" << "0";
+    QTest::newRow("64 GiB") << 68719476736ULL << 17179869184ULL << "67108864" << "16777216" << "50331648";
+    QTest::newRow("available above total never negative") << 1048576ULL << 2097152ULL << "1024" << "2048" << "0";
+    // clang-format on
 }
 
 void TestMemoryStatus::arithmetic()

@@ -356,14 +356,15 @@ void TestScheduler::everyRowsInterval()
 // of it: a call queued before the handler shows what it saw each time.
 void TestScheduler::pendingEventsRun_data()
 {
+    // clang-format off
     QTest::addColumn<QString>("action");
     QTest::addColumn<QStringList>("seen");
     QTest::newRow("free button, after its first caption") << "free" << QStringList{"Freeing Memory..."};
     QTest::newRow("the tick that frees, at its three points")
-        << "tick"
-        << QStringList{"Next free will occur in 00:00:00", "Freeing memory is running in background...",
-                       "Auto Free Memory Complete at 12/6/2026 5:30:12 PM"};
+        << "tick" << QStringList{"Next free will occur in 00:00:00", "Freeing memory is running in background...",
+                                 "Auto Free Memory Complete at 12/6/2026 5:30:12 PM"};
     QTest::newRow("clear, before the file goes") << "clear" << QStringList{"log present"};
+    // clang-format on
 }
 
 void TestScheduler::pendingEventsRun()

@@ -149,6 +149,7 @@ void TestSysTray::bitmapKeepsTheIcon()
 
 void TestSysTray::textLimits_data()
 {
+    // clang-format off
     QTest::addColumn<QString>("text");
     QTest::addColumn<int>("width");
     QTest::addColumn<QString>("field");
@@ -159,8 +160,8 @@ void TestSysTray::textLimits_data()
     // Two-byte characters: 63 of them make 126 bytes; the 64th would split.
     QTest::newRow("umlauts never split") << QString(100, u'ü') << 128 << QString(63, u'ü');
     const QString emoji = QString::fromUtf8("\xF0\x9F\x98\x80"); // four bytes, two UTF-16 units
-    QTest::newRow("emoji never split") << QString(32, u'x') + emoji.repeated(10) << 64
-                                       << QString(32, u'x') + emoji.repeated(7);
+    QTest::newRow("emoji never split") << QString(32, u'x') + emoji.repeated(10) << 64 << QString(32, u'x') + emoji.repeated(7);
+    // clang-format on
 }
 
 void TestSysTray::textLimits()

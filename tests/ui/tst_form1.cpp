@@ -136,41 +136,39 @@ void TestForm1::window()
 
 void TestForm1::controls_data()
 {
+    // clang-format off
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("caption");
     QTest::addColumn<QRect>("geometry");
     QTest::addColumn<bool>("visible");
     QTest::addColumn<QString>("accessibleName");
-    QTest::newRow("Frame2") << "Frame2"
-                            << "Next free will occur in" << QRect(8, 8, 520, 57) << true << "Next free will occur in";
-    QTest::newRow("ProgressBar1") << "ProgressBar1"
-                                  << "Progress Bar" << QRect(16, 19, 488, 27) << true << "Progress to the next free";
-    QTest::newRow("Frame1") << "Frame1"
-                            << "RAM Information" << QRect(8, 71, 520, 47) << true << "RAM Information";
-    QTest::newRow("Frame3") << "Frame3"
-                            << "Startup Option" << QRect(8, 240, 520, 47) << true << "Startup Option";
-    QTest::newRow("Check4") << "Check4"
-                            << "Load this software on Windows startup" << QRect(16, 20, 246, 17) << true
-                            << "Load this software on Windows startup";
-    QTest::newRow("Check8") << "Check8"
-                            << "Minimized to system tray" << QRect(287, 20, 172, 17) << false
-                            << "Minimized to system tray";
-    QTest::newRow("PushButton5") << "PushButton5"
-                                 << "Turn On Auto Free" << QRect(8, 296, 256, 27) << true << "Turn On Auto Free";
-    QTest::newRow("PushButton6") << "PushButton6"
-                                 << "Free Memory Now (Test)" << QRect(272, 296, 256, 27) << true
-                                 << "Free Memory Now (Test)";
-    QTest::newRow("PushButton1") << "PushButton1"
-                                 << "View History Log" << QRect(8, 330, 256, 27) << true << "View History Log";
-    QTest::newRow("PushButton2") << "PushButton2"
-                                 << "Copy History To Clipboard" << QRect(272, 330, 256, 27) << true
-                                 << "Copy History To Clipboard";
-    QTest::newRow("PushButton11") << "PushButton11"
-                                  << "Help" << QRect(8, 364, 256, 27) << true << "Help";
-    QTest::newRow("PushButton12") << "PushButton12"
-                                  << "Clear History Log" << QRect(272, 364, 256, 27) << true << "Clear History Log";
-    QTest::newRow("ListView1") << "ListView1"
-                               << "" << QRect(8, 127, 520, 109) << true << "";
+    QTest::newRow("Frame2") << "Frame2" << "Next free will occur in" << QRect(8, 8, 520, 57) << true
+        << "Next free will occur in";
+    QTest::newRow("ProgressBar1") << "ProgressBar1" << "Progress Bar" << QRect(16, 19, 488, 27) << true
+        << "Progress to the next free";
+    QTest::newRow("Frame1") << "Frame1" << "RAM Information" << QRect(8, 71, 520, 47) << true
+        << "RAM Information";
+    QTest::newRow("Frame3") << "Frame3" << "Startup Option" << QRect(8, 240, 520, 47) << true
+        << "Startup Option";
+    QTest::newRow("Check4") << "Check4" << "Load this software on Windows startup" << QRect(16, 20, 246, 17) << true
+        << "Load this software on Windows startup";
+    QTest::newRow("Check8") << "Check8" << "Minimized to system tray" << QRect(287, 20, 172, 17) << false
+        << "Minimized to system tray";
+    QTest::newRow("PushButton5") << "PushButton5" << "Turn On Auto Free" << QRect(8, 296, 256, 27) << true
+        << "Turn On Auto Free";
+    QTest::newRow("PushButton6") << "PushButton6" << "Free Memory Now (Test)" << QRect(272, 296, 256, 27) << true
+        << "Free Memory Now (Test)";
+    QTest::newRow("PushButton1") << "PushButton1" << "View History Log" << QRect(8, 330, 256, 27) << true
+        << "View History Log";
+    QTest::newRow("PushButton2") << "PushButton2" << "Copy History To Clipboard" << QRect(272, 330, 256, 27) << true
+        << "Copy History To Clipboard";
+    QTest::newRow("PushButton11") << "PushButton11" << "Help" << QRect(8, 364, 256, 27) << true
+        << "Help";
+    QTest::newRow("PushButton12") << "PushButton12" << "Clear History Log" << QRect(272, 364, 256, 27) << true
+        << "Clear History Log";
+    QTest::newRow("ListView1") << "ListView1" << "" << QRect(8, 127, 520, 109) << true
+        << "";
+    // clang-format on
 }
 
 void TestForm1::controls()
@@ -344,6 +342,7 @@ void TestForm1::hoverPointer()
 // decides on the home page, with the boxes each case gives.
 void TestForm1::startUpFiles_data()
 {
+    // clang-format off
     QTest::addColumn<QString>("skin"); // a file's contents, "<folder>", "<link>" or "" for none
     QTest::addColumn<QString>("cursor"); // "<real>", other contents, or "" for none
     QTest::addColumn<double>("draw");
@@ -352,27 +351,19 @@ void TestForm1::startUpFiles_data()
     QTest::addColumn<bool>("recoloured");
     QTest::addColumn<bool>("homePage");
     const QString sample = QStringLiteral("<sample>");
-    QTest::newRow("nothing there, draw 51") << ""
-                                            << "" << 0.5 << false << QList<int>{} << false << false;
+    QTest::newRow("nothing there, draw 51") << "" << "" << 0.5 << false << QList<int>{} << false << false;
     QTest::newRow("sample skin and cursor") << sample << "<real>" << 0.5 << false << QList<int>{} << true << false;
-    QTest::newRow("skin name is a folder") << "<folder>"
-                                           << "" << 0.5 << false << QList<int>{} << false << false;
-    QTest::newRow("skin name is a link") << "<link>"
-                                         << "" << 0.5 << false << QList<int>{} << false << false;
-    QTest::newRow("malformed skin") << "QLabel { color: red"
-                                    << "" << 0.5 << false << QList<int>{100} << true << false;
-    QTest::newRow("skin of comments only") << "/* nothing */"
-                                           << "" << 0.5 << false << QList<int>{100} << true << false;
-    QTest::newRow("cursor file not a cursor") << ""
-                                              << "MZ not a cursor" << 0.5 << false << QList<int>{128} << false << false;
-    QTest::newRow("draw 7 opens the home page") << ""
-                                                << "" << 0.06 << false << QList<int>{} << false << true;
-    QTest::newRow("draw 8 does not") << ""
-                                     << "" << 0.07 << false << QList<int>{} << false << false;
-    QTest::newRow("draw 6 does not") << ""
-                                     << "" << 0.059 << false << QList<int>{} << false << false;
-    QTest::newRow("home page that cannot open") << ""
-                                                << "" << 0.06 << true << QList<int>{108} << false << false;
+    QTest::newRow("skin name is a folder") << "<folder>" << "" << 0.5 << false << QList<int>{} << false << false;
+    QTest::newRow("skin name is a link") << "<link>" << "" << 0.5 << false << QList<int>{} << false << false;
+    QTest::newRow("malformed skin") << "QLabel { color: red" << "" << 0.5 << false << QList<int>{100} << true << false;
+    QTest::newRow("skin of comments only") << "/* nothing */" << "" << 0.5 << false << QList<int>{100} << true << false;
+    QTest::newRow("cursor file not a cursor") << "" << "MZ not a cursor" << 0.5 << false << QList<int>{128} << false
+                                              << false;
+    QTest::newRow("draw 7 opens the home page") << "" << "" << 0.06 << false << QList<int>{} << false << true;
+    QTest::newRow("draw 8 does not") << "" << "" << 0.07 << false << QList<int>{} << false << false;
+    QTest::newRow("draw 6 does not") << "" << "" << 0.059 << false << QList<int>{} << false << false;
+    QTest::newRow("home page that cannot open") << "" << "" << 0.06 << true << QList<int>{108} << false << false;
+    // clang-format on
 }
 
 void TestForm1::startUpFiles()
@@ -448,6 +439,7 @@ void TestForm1::startUpFiles()
 
 void TestForm1::darkPaletteContrast_data()
 {
+    // clang-format off
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("part"); // which text of the control
     for (const char *frame : {"Frame1", "Frame2", "Frame3"})
@@ -456,19 +448,14 @@ void TestForm1::darkPaletteContrast_data()
         QTest::newRow(label) << label << "text";
     for (const char *box : {"Check4", "Check8"})
         QTest::newRow(box) << box << "text";
-    for (const char *button :
-         {"PushButton5", "PushButton6", "PushButton1", "PushButton2", "PushButton11", "PushButton12"})
+    for (const char *button : {"PushButton5", "PushButton6", "PushButton1", "PushButton2", "PushButton11", "PushButton12"})
         QTest::newRow(button) << button << "text";
-    QTest::newRow("ProgressBar1 empty") << "ProgressBar1"
-                                        << "empty";
-    QTest::newRow("ProgressBar1 full") << "ProgressBar1"
-                                       << "full";
-    QTest::newRow("ListView1 header") << "ListView1"
-                                      << "header";
-    QTest::newRow("ListView1 row") << "ListView1"
-                                   << "row";
-    QTest::newRow("ListView1 selected row") << "ListView1"
-                                            << "selected";
+    QTest::newRow("ProgressBar1 empty") << "ProgressBar1" << "empty";
+    QTest::newRow("ProgressBar1 full") << "ProgressBar1" << "full";
+    QTest::newRow("ListView1 header") << "ListView1" << "header";
+    QTest::newRow("ListView1 row") << "ListView1" << "row";
+    QTest::newRow("ListView1 selected row") << "ListView1" << "selected";
+    // clang-format on
 }
 
 // Whatever the desktop's colours, every text stays readable on its own background.

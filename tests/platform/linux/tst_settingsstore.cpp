@@ -34,21 +34,17 @@ void TestSettingsStore::init()
 
 void TestSettingsStore::configHome_data()
 {
+    // clang-format off
     QTest::addColumn<QString>("configHome");
     QTest::addColumn<QString>("home");
     QTest::addColumn<QString>("folder");
-    QTest::newRow("XDG_CONFIG_HOME") << "/cfg"
-                                     << "/h"
-                                     << "/cfg";
-    QTest::newRow("unset: under HOME") << QString() << "/h"
-                                       << "/h/.config";
+    QTest::newRow("XDG_CONFIG_HOME") << "/cfg" << "/h" << "/cfg";
+    QTest::newRow("unset: under HOME") << QString() << "/h" << "/h/.config";
     // A relative value would make the file follow the working folder.
-    QTest::newRow("relative XDG_CONFIG_HOME ignored") << "cfg"
-                                                      << "/h"
-                                                      << "/h/.config";
+    QTest::newRow("relative XDG_CONFIG_HOME ignored") << "cfg" << "/h" << "/h/.config";
     QTest::newRow("HOME unset: the account's home") << QString() << QString() << "/home/account/.config";
-    QTest::newRow("relative HOME: the account's home") << QString() << "h"
-                                                       << "/home/account/.config";
+    QTest::newRow("relative HOME: the account's home") << QString() << "h" << "/home/account/.config";
+    // clang-format on
 }
 
 void TestSettingsStore::configHome()
