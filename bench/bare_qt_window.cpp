@@ -18,6 +18,7 @@
 
 #include <cstdio>
 #include <cstring>
+
 #include <fcntl.h>
 #include <unistd.h>
 
