@@ -99,7 +99,14 @@ class XSession:
                               timeout=10, text=True)
 
     def start(self):
-        self.spawn("xvfb", ["Xvfb", self.display, "-screen", "0", "1280x800x24", "-nolisten", "tcp", "-noreset"])
+        if os.environ.get("RAMTIDY_E2E_WATCH") and os.environ.get("DISPLAY"):
+            # The same private desktop, shown in a window on the caller's display to watch a run.
+            if shutil.which("Xephyr") is None:
+                raise SessionError("RAMTIDY_E2E_WATCH needs Xephyr (Debian package xserver-xephyr)")
+            self.spawn("xvfb", ["Xephyr", self.display, "-screen", "1280x800x24", "-nolisten", "tcp", "-noreset"],
+                       env=dict(self.env, DISPLAY=os.environ["DISPLAY"]))
+        else:
+            self.spawn("xvfb", ["Xvfb", self.display, "-screen", "0", "1280x800x24", "-nolisten", "tcp", "-noreset"])
         wait_until(lambda: self._quiet(["xdpyinfo"]).returncode == 0, 20, "Xvfb")
         if self.window_manager:
             self.spawn("openbox", ["openbox", "--sm-disable"])
