@@ -117,7 +117,8 @@ class Tray(unittest.TestCase):
             session.xdotool("windowactivate", wid)
             session.press("alt+F4", [wid])  # the window manager's close
             self.assertEqual(app.wait(10), 0)
-            self.assertIsNone(tray_icon(session))
+            # The X server may take a moment after the exit to let go of the windows.
+            wait_until(lambda: tray_icon(session) is None, 3, "the icon to leave the tray")
 
     def write_settings(self, session, text):
         conf = os.path.join(session.home, ".config", "Corvane")
@@ -170,7 +171,8 @@ class Tray(unittest.TestCase):
             self.hide_in_tray(session, wid)
             app.terminate()
             self.assertEqual(app.wait(10), 0)
-            self.assertIsNone(tray_icon(session))
+            # The X server may take a moment after the exit to let go of the windows.
+            wait_until(lambda: tray_icon(session) is None, 3, "the icon to leave the tray")
 
     def test_without_tray_host_minimize_keeps_window_iconified(self):
         with XSession(tray=False) as session:
