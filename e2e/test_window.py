@@ -7,7 +7,7 @@ import time
 import unittest
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from xsession import XSession  # noqa: E402
+from xsession import XSession, wait_until  # noqa: E402
 
 BINARY = os.environ["RAMTIDY_BIN"]
 ARTIFACTS = os.environ.get("RAMTIDY_ARTIFACTS", "e2e-artifacts")
@@ -30,6 +30,19 @@ class MainWindow(unittest.TestCase):
             self.assertGreater(os.path.getsize(shot), 1000)
             print(f"window mapped after {mapped_after:.2f} s; screenshot {shot}")
             self.assertNotIn("QPainter", session.app_log())
+
+    def test_window_larger_than_the_screen_keeps_its_title_bar_on_it(self):
+        for scale, screen in (("2", "1280x800x24"), ("1.5", "640x480x24")):
+            with self.subTest(scale=scale), XSession(screen=screen) as session:
+                session.start_app(BINARY, {"QT_SCALE_FACTOR": scale, "TEMP": session.scratch})
+                wid = session.find_window()
+                extents = []
+                wait_until(lambda: extents.extend(session._quiet(["xprop", "-id", wid, "_NET_FRAME_EXTENTS"])
+                                                  .stdout.partition("=")[2].split(",")) or extents, 10, "the frame")
+                info = session.window_info(wid)
+                self.assertEqual(info["Width"], str(round(536 * float(scale))))  # the size is kept
+                self.assertGreaterEqual(int(info["Absolute upper-left X"]) - int(extents[0]), 0)
+                self.assertGreaterEqual(int(info["Absolute upper-left Y"]) - int(extents[2]), 0)
 
     def test_no_display_gives_one_clear_line(self):
         env = {k: v for k, v in os.environ.items() if k not in ("DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM")}

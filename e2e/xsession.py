@@ -53,7 +53,8 @@ def tray_owner(display):
 
 
 class XSession:
-    def __init__(self, tray=True, window_manager=True, detach=False):
+    def __init__(self, tray=True, window_manager=True, detach=False, screen="1280x800x24"):
+        self.screen = screen
         self.tray = tray
         self.window_manager = window_manager
         self.detach = detach  # leave the processes running after this script ends
@@ -99,7 +100,7 @@ class XSession:
                               timeout=10, text=True)
 
     def start(self):
-        self.spawn("xvfb", ["Xvfb", self.display, "-screen", "0", "1280x800x24", "-nolisten", "tcp", "-noreset"])
+        self.spawn("xvfb", ["Xvfb", self.display, "-screen", "0", self.screen, "-nolisten", "tcp", "-noreset"])
         wait_until(lambda: self._quiet(["xdpyinfo"]).returncode == 0, 20, "Xvfb")
         if self.window_manager:
             self.spawn("openbox", ["openbox", "--sm-disable"])
