@@ -398,11 +398,8 @@ void Form1::hoverOver(MousePointer shape)
 
 bool Form1::eventFilter(QObject *watched, QEvent *event)
 {
-    // Again once the change is complete: a theme may go on to give each control a palette.
-    if (event->type() == QEvent::ApplicationPaletteChange && watched == this) {
+    if (event->type() == QEvent::ApplicationPaletteChange && watched == this)
         applyColours();
-        QMetaObject::invokeMethod(this, &Form1::applyColours, Qt::QueuedConnection);
-    }
     if (event->type() == QEvent::MouseButtonPress && watched == m_listView1->viewport())
         m_listPressPending = true;
     if (event->type() == QEvent::MouseMove) {
