@@ -13,34 +13,29 @@ from xsession import XSession, wait_until  # noqa: E402
 
 BINARY = os.environ["RAMTIDY_BIN"]
 ARTIFACTS = os.environ.get("RAMTIDY_ARTIFACTS", "e2e-artifacts")
-# Where the window's texts are (x, y, width, height): the frame titles, the RAM figures, the bar,
-# the check box, the list (header and rows) and the six buttons.
+# The window's texts (x, y, width, height): frame titles, RAM figures, bar, check box, list, buttons.
 TEXTS = [(10, 8, 200, 14), (10, 71, 200, 14), (10, 240, 200, 14), (24, 90, 140, 14), (185, 90, 140, 14),
          (344, 90, 140, 14), (30, 31, 476, 19), (44, 260, 200, 17), (11, 128, 200, 107)] + \
         [(x, y, 246, 17) for x in (13, 277) for y in (301, 335, 369)]
-
-
-def contrast(a, b):
-    def luminance(c):
-        linear = [v / 255 / 12.92 if v <= 10 else ((v / 255 + 0.055) / 1.055) ** 2.4 for v in c]
-        return 0.2126 * linear[0] + 0.7152 * linear[1] + 0.0722 * linear[2]
-    dark, light = sorted((luminance(a), luminance(b)))
-    return (light + 0.05) / (dark + 0.05)
+# qt6ct's schemes: name, selection colour, button face.
+SCHEMES = (("darker", (18, 96, 138), (66, 66, 69)), ("dusk", (48, 140, 198), (127, 127, 127)))
 
 
 def band_contrasts(pixel, x, y, w, h):
-    """The area's lines grouped into bands of one background (which may shade slowly, as a header's
-    does); for each band of 6 lines or more, the strongest contrast of a pixel against its line's background."""
-    bands, last = [], None
+    """For each band of 6 lines or more of the area that share a background (slowly shading, as a header's
+    does), the WCAG contrast of its strongest pixel against its line's background."""
+    def luminance(c):
+        linear = [v / 3294.6 if v <= 10 else ((v / 255 + 0.055) / 1.055) ** 2.4 for v in c]
+        return 0.2126 * linear[0] + 0.7152 * linear[1] + 0.0722 * linear[2]
+    bands, last = [], -1
     for line in range(y, y + h):
-        row = [pixel(column, line) for column in range(x, x + w)]
+        row = [luminance(pixel(column, line)) for column in range(x, x + w)]
         background = collections.Counter(row).most_common(1)[0][0]
-        if last is None or max(abs(a - b) for a, b in zip(background, last)) > 24:
-            bands.append([0, 1.0])
-        bands[-1][0] += 1
-        bands[-1][1] = max(bands[-1][1], max(contrast(p, background) for p in set(row)))
+        if abs(background - last) > 0.03:
+            bands.append([])
+        bands[-1] += [(max(v, background) + 0.05) / (min(v, background) + 0.05) for v in set(row)]
         last = background
-    return [c for n, c in bands if n >= 6]
+    return [max(band) for band in bands if len(band) >= 6]
 
 
 class MainWindow(unittest.TestCase):
@@ -66,42 +61,35 @@ class MainWindow(unittest.TestCase):
             with self.subTest(scale=scale), XSession(screen=screen) as session:
                 session.start_app(BINARY, {"QT_SCALE_FACTOR": scale, "TEMP": session.scratch})
                 wid = session.find_window()
-                extents = []
-                wait_until(lambda: extents.extend(session._quiet(["xprop", "-id", wid, "_NET_FRAME_EXTENTS"])
-                                                  .stdout.partition("=")[2].split(",")) or extents, 10, "the frame")
+                frame = ["xprop", "-id", wid, "_NET_FRAME_EXTENTS"]
+                wait_until(lambda: "=" in session._quiet(frame).stdout, 10, "the window manager's frame")
+                left, _, top, _ = map(int, session._quiet(frame).stdout.partition("=")[2].split(","))
                 info = session.window_info(wid)
-                self.assertEqual(info["Width"], str(round(536 * float(scale))))  # the size is kept
-                self.assertGreaterEqual(int(info["Absolute upper-left X"]) - int(extents[0]), 0)
-                self.assertGreaterEqual(int(info["Absolute upper-left Y"]) - int(extents[2]), 0)
+                self.assertEqual(int(info["Width"]), round(536 * float(scale)))  # the size is kept
+                self.assertGreaterEqual(int(info["Absolute upper-left X"]) - left, 0)
+                self.assertGreaterEqual(int(info["Absolute upper-left Y"]) - top, 0)
 
     def test_dark_schemes_of_a_platform_theme(self):
-        """qt6ct's schemes, at start and changed while running: every text readable, a skin kept."""
+        """qt6ct's schemes, at start and changed while running: every text readable; a skin keeps its colours."""
         for skinned in (False, True):
             with self.subTest(skinned=skinned), XSession(tray=False) as session:
-                binary = BINARY
-                if skinned:  # a program folder of its own, with the sample skin
-                    binary = shutil.copy(BINARY, session.scratch)
+                binary = shutil.copy(BINARY, session.scratch)  # a program folder of its own, for the skin
+                if skinned:
                     os.makedirs(os.path.join(session.scratch, "x"))
                     shutil.copy(os.environ["RAMTIDY_SAMPLE_SKIN"], os.path.join(session.scratch, "x", "o.cjs"))
-                conf = os.path.join(session.home, ".config", "qt6ct")
-                os.makedirs(conf)
-                for step, (scheme, highlight, face) in enumerate((("darker", (18, 96, 138), (66, 66, 69)),
-                                                                   ("dusk", (48, 140, 198), (127, 127, 127)),
-                                                                   ("darker", (18, 96, 138), (66, 66, 69)))):
-                    with open(os.path.join(conf, "new"), "w") as f:
+                conf = os.path.join(session.home, ".config", "qt6ct", "qt6ct.conf")
+                os.makedirs(os.path.dirname(conf))
+                for step, (scheme, highlight, face) in enumerate(SCHEMES + SCHEMES[:1]):
+                    with open(conf + "~", "w") as f:
                         f.write(f"[Appearance]\ncustom_palette=true\n"
                                 f"color_scheme_path=/usr/share/qt6ct/colors/{scheme}.conf\n")
-                    os.replace(os.path.join(conf, "new"), os.path.join(conf, "qt6ct.conf"))  # as an editor saves
+                    os.replace(conf + "~", conf)  # saved as an editor does
                     if step == 0:
                         session.start_app(binary, {"QT_QPA_PLATFORMTHEME": "qt6ct", "TEMP": session.scratch})
                         wid = session.find_window()
                     shot = []
-
-                    def pixel(x, y):
-                        return tuple(shot[0][(y * 536 + x) * 3:(y * 536 + x) * 3 + 3])
-
-                    def near(a, b):
-                        return max(abs(x - y) for x, y in zip(a, b)) < 8
+                    pixel = lambda x, y: tuple(shot[0][(y * 536 + x) * 3:][:3])  # noqa: E731
+                    near = lambda a, b: max(abs(p - q) for p, q in zip(a, b)) < 8  # noqa: E731
 
                     def taken():  # the scheme has reached the window: the selected row, or the skin's face
                         shot[:] = [subprocess.run(["import", "-window", wid, "-depth", "8", "rgb:-"], env=session.env,
@@ -109,10 +97,9 @@ class MainWindow(unittest.TestCase):
                         return near(pixel(4, 4), face) if skinned else near(pixel(300, 167), highlight)
                     wait_until(taken, 15, f"the {scheme} scheme on the selected row, or on a skinned window's face")
                     session.screenshot(os.path.join(ARTIFACTS, f"scheme-{step}-{scheme}{'-skin' * skinned}.png"))
-                    if skinned:  # the skin's selection colour stays
+                    if skinned:  # and the skin's own selection colour
                         self.assertTrue(near(pixel(300, 167), (0x2f, 0xa3, 0x9a)), f"{scheme}: {pixel(300, 167)}")
-                        continue
-                    for area in TEXTS:
+                    for area in [] if skinned else TEXTS:
                         bands = band_contrasts(pixel, *area)
                         self.assertTrue(bands and min(bands) >= 4.5, f"{scheme} {area}: {bands}")
 
