@@ -74,6 +74,15 @@ class Tray(unittest.TestCase):
 
             click(1)
             wait_until(lambda: self.map_state(session, wid) == "IsViewable", 10, "the window back (left)")
+            active = lambda: session._quiet(["xdotool", "getactivewindow"]).stdout.strip()  # noqa: E731
+            wait_until(lambda: active() == wid, 10, "the window to take the focus")
+            # Shown but under another window: the click brings it up with the focus too.
+            session.spawn("xmessage", ["xmessage", "-name", "other", "-center", "another window " * 20])
+            other = session.find_window("^other$")
+            session.xdotool("windowactivate", other)
+            wait_until(lambda: active() == other, 10, "the other window to take the focus")
+            click(1)
+            wait_until(lambda: active() == wid, 10, "the window to take the focus back")
 
             session.xdotool("windowminimize", wid)
             wait_until(lambda: self.map_state(session, wid) == "IsUnMapped", 10, "the window to hide again")

@@ -1,16 +1,41 @@
 #!/usr/bin/env python3
 """The real program on a real X server: its main window, and its start without a display."""
+import collections
 import os
+import shutil
 import subprocess
 import sys
 import time
 import unittest
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from xsession import XSession  # noqa: E402
+from xsession import XSession, wait_until  # noqa: E402
 
 BINARY = os.environ["RAMTIDY_BIN"]
 ARTIFACTS = os.environ.get("RAMTIDY_ARTIFACTS", "e2e-artifacts")
+# The window's texts (x, y, width, height): frame titles, RAM figures, bar, check box, list, buttons.
+TEXTS = [(10, 8, 200, 14), (10, 71, 200, 14), (10, 240, 200, 14), (24, 90, 140, 14), (185, 90, 140, 14),
+         (344, 90, 140, 14), (30, 31, 476, 19), (44, 260, 200, 17), (11, 128, 200, 107)] + \
+        [(x, y, 246, 17) for x in (13, 277) for y in (301, 335, 369)]
+# qt6ct's schemes: name, selection colour, button face.
+SCHEMES = (("darker", (18, 96, 138), (66, 66, 69)), ("dusk", (48, 140, 198), (127, 127, 127)))
+
+
+def band_contrasts(pixel, x, y, w, h):
+    """For each band of 6 lines or more of the area that share a background (slowly shading, as a header's
+    does), the WCAG contrast of its strongest pixel against its line's background."""
+    def luminance(c):
+        linear = [v / 3294.6 if v <= 10 else ((v / 255 + 0.055) / 1.055) ** 2.4 for v in c]
+        return 0.2126 * linear[0] + 0.7152 * linear[1] + 0.0722 * linear[2]
+    bands, last = [], -1
+    for line in range(y, y + h):
+        row = [luminance(pixel(column, line)) for column in range(x, x + w)]
+        background = collections.Counter(row).most_common(1)[0][0]
+        if abs(background - last) > 0.03:
+            bands.append([])
+        bands[-1] += [(max(v, background) + 0.05) / (min(v, background) + 0.05) for v in set(row)]
+        last = background
+    return [max(band) for band in bands if len(band) >= 6]
 
 
 class MainWindow(unittest.TestCase):
@@ -30,6 +55,53 @@ class MainWindow(unittest.TestCase):
             self.assertGreater(os.path.getsize(shot), 1000)
             print(f"window mapped after {mapped_after:.2f} s; screenshot {shot}")
             self.assertNotIn("QPainter", session.app_log())
+
+    def test_window_larger_than_the_screen_keeps_its_title_bar_on_it(self):
+        for scale, screen in (("2", "1280x800x24"), ("1.5", "640x480x24")):
+            with self.subTest(scale=scale), XSession(screen=screen) as session:
+                session.start_app(BINARY, {"QT_SCALE_FACTOR": scale, "TEMP": session.scratch})
+                wid = session.find_window()
+                frame = ["xprop", "-id", wid, "_NET_FRAME_EXTENTS"]
+                wait_until(lambda: "=" in session._quiet(frame).stdout, 10, "the window manager's frame")
+                left, _, top, _ = map(int, session._quiet(frame).stdout.partition("=")[2].split(","))
+                info = session.window_info(wid)
+                self.assertEqual(int(info["Width"]), round(536 * float(scale)))  # the size is kept
+                self.assertGreaterEqual(int(info["Absolute upper-left X"]) - left, 0)
+                self.assertGreaterEqual(int(info["Absolute upper-left Y"]) - top, 0)
+
+    def test_dark_schemes_of_a_platform_theme(self):
+        """qt6ct's schemes, at start and changed while running: every text readable; a skin keeps its colours."""
+        for skinned in (False, True):
+            with self.subTest(skinned=skinned), XSession(tray=False) as session:
+                binary = shutil.copy(BINARY, session.scratch)  # a program folder of its own, for the skin
+                if skinned:
+                    os.makedirs(os.path.join(session.scratch, "x"))
+                    shutil.copy(os.environ["RAMTIDY_SAMPLE_SKIN"], os.path.join(session.scratch, "x", "o.cjs"))
+                conf = os.path.join(session.home, ".config", "qt6ct", "qt6ct.conf")
+                os.makedirs(os.path.dirname(conf))
+                for step, (scheme, highlight, face) in enumerate(SCHEMES + SCHEMES[:1]):
+                    with open(conf + "~", "w") as f:
+                        f.write(f"[Appearance]\ncustom_palette=true\n"
+                                f"color_scheme_path=/usr/share/qt6ct/colors/{scheme}.conf\n")
+                    os.replace(conf + "~", conf)  # saved as an editor does
+                    if step == 0:
+                        session.start_app(binary, {"QT_QPA_PLATFORMTHEME": "qt6ct", "TEMP": session.scratch})
+                        wid = session.find_window()
+                    shot = []
+                    pixel = lambda x, y: tuple(shot[0][(y * 536 + x) * 3:][:3])  # noqa: E731
+                    near = lambda a, b: max(abs(p - q) for p, q in zip(a, b)) < 8  # noqa: E731
+
+                    def taken():  # the scheme has reached the window: the selected row, or the skin's face
+                        shot[:] = [subprocess.run(["import", "-window", wid, "-depth", "8", "rgb:-"], env=session.env,
+                                                  capture_output=True, timeout=20).stdout]
+                        return near(pixel(4, 4), face) if skinned else near(pixel(300, 167), highlight)
+                    wait_until(taken, 15, f"the {scheme} scheme on the selected row, or on a skinned window's face")
+                    session.screenshot(os.path.join(ARTIFACTS, f"scheme-{step}-{scheme}{'-skin' * skinned}.png"))
+                    if skinned:  # and the skin's own selection colour
+                        self.assertTrue(near(pixel(300, 167), (0x2f, 0xa3, 0x9a)), f"{scheme}: {pixel(300, 167)}")
+                    for area in [] if skinned else TEXTS:
+                        bands = band_contrasts(pixel, *area)
+                        self.assertTrue(bands and min(bands) >= 4.5, f"{scheme} {area}: {bands}")
 
     def test_no_display_gives_one_clear_line(self):
         env = {k: v for k, v in os.environ.items() if k not in ("DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM")}

@@ -53,7 +53,8 @@ def tray_owner(display):
 
 
 class XSession:
-    def __init__(self, tray=True, window_manager=True, detach=False):
+    def __init__(self, tray=True, window_manager=True, detach=False, screen="1280x800x24"):
+        self.screen = screen
         self.tray = tray
         self.window_manager = window_manager
         self.detach = detach  # leave the processes running after this script ends
@@ -103,10 +104,10 @@ class XSession:
             # The same private desktop, shown in a window on the caller's display to watch a run.
             if shutil.which("Xephyr") is None:
                 raise SessionError("RAMTIDY_E2E_WATCH needs Xephyr (Debian package xserver-xephyr)")
-            self.spawn("xvfb", ["Xephyr", self.display, "-screen", "1280x800x24", "-nolisten", "tcp", "-noreset"],
+            self.spawn("xvfb", ["Xephyr", self.display, "-screen", self.screen, "-nolisten", "tcp", "-noreset"],
                        env=dict(self.env, DISPLAY=os.environ["DISPLAY"]))
         else:
-            self.spawn("xvfb", ["Xvfb", self.display, "-screen", "0", "1280x800x24", "-nolisten", "tcp", "-noreset"])
+            self.spawn("xvfb", ["Xvfb", self.display, "-screen", "0", self.screen, "-nolisten", "tcp", "-noreset"])
         wait_until(lambda: self._quiet(["xdpyinfo"]).returncode == 0, 20, "Xvfb")
         if self.window_manager:
             self.spawn("openbox", ["openbox", "--sm-disable"])

@@ -81,6 +81,22 @@ QPalette readable(QPalette palette)
     return palette;
 }
 
+// A platform theme (qt6ct, for one) may hand its palette over with no role marked as
+// set. A palette built on it would then set only the roles changed here and inherit
+// the rest from the parent: the list would take the window's white base under a dark
+// scheme's white text. Every role is marked, so each palette stands on its own.
+QPalette everyRoleSet(QPalette palette)
+{
+    for (int group = 0; group < QPalette::NColorGroups; ++group) {
+        for (int role = 0; role < QPalette::NColorRoles; ++role) {
+            const auto g = QPalette::ColorGroup(group);
+            const auto r = QPalette::ColorRole(role);
+            palette.setBrush(g, r, palette.brush(g, r));
+        }
+    }
+    return palette;
+}
+
 // The design's white window: the background of the window, its frames, labels,
 // check boxes, push buttons and progress bar is white whatever the desktop's scheme.
 QPalette whiteLook(QPalette palette)
@@ -124,8 +140,13 @@ Form1::Form1(Platform platform, QWidget *parent)
     setTabOrder();
     applyColours();
 
-    if (const QScreen *screen = this->screen())
-        move(screen->availableGeometry().center() - rect().center());
+    if (const QScreen *screen = this->screen()) {
+        // Centred. A window larger than the screen (a high scale factor on a small
+        // screen) keeps its top-left corner, and with it the title bar, on screen.
+        const QRect available = screen->availableGeometry();
+        const QPoint centred = available.center() - rect().center();
+        move(std::max(centred.x(), available.left()), std::max(centred.y(), available.top()));
+    }
 
     m_timer1.setObjectName(QStringLiteral("Timer1"));
     m_timer1.setTimerType(Qt::PreciseTimer);
@@ -223,6 +244,8 @@ void Form1::createControls()
     m_listView1->setSelectionMode(QAbstractItemView::SingleSelection);
     m_listView1->header()->setSectionsMovable(false);
     m_listView1->header()->setStretchLastSection(false);
+    // Under a skin the header inherits no font, and would take a theme's new one.
+    m_listView1->header()->setFont(m_listView1->font());
     setHoverPointer(m_listView1, vbDefault, this);
     setHoverPointer(m_listView1->viewport(), vbDefault, this);
     setHoverPointer(m_listView1->header(), vbDefault, this);
@@ -289,10 +312,22 @@ void Form1::setTabOrder()
 // when the desktop's scheme changes.
 void Form1::applyColours()
 {
-    const QPalette desktop = QApplication::palette();
+    // A theme (qt6ct, for one) may give every control the new scheme as a palette of
+    // its own, which hides the window's colours: the control inherits them again.
+    const QPalette scheme = QApplication::palette();
+    for (QWidget *control : findChildren<QWidget *>()) {
+        if (control->testAttribute(Qt::WA_SetPalette) && control->palette() == scheme)
+            control->setPalette(QPalette());
+    }
+    const QPalette desktop = everyRoleSet(scheme);
     setPalette(whiteLook(desktop));
     // The list keeps the desktop's window colours.
     m_listView1->setPalette(readable(desktop));
+    if (m_skinBackground) {
+        // The skin's own colours go over ours again, then its background.
+        setStyleSheet(styleSheet());
+        showSkinBackground();
+    }
 }
 
 void Form1::Timer2_Timer()

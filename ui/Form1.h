@@ -85,6 +85,7 @@ protected:
 private:
     void createControls();
     void applyColours();
+    void showSkinBackground();
     void setTabOrder();
     void hoverOver(MousePointer shape);
     void connectHandlers();
@@ -99,9 +100,12 @@ private:
 
     Platform m_platform;
     MousePointer m_mousePointer = vbDefault;
-    QCursor m_mouseIcon{Qt::PointingHandCursor};
+    // The default pointer until a cursor file is loaded.
+    QCursor m_mouseIcon;
     bool m_isLoading = false; // true while Form_Load runs
     SkinFramework m_skinFramework1;
+    // Set once the skin recoloured the window: a new desktop scheme recolours it again.
+    bool m_skinBackground = false;
     // Running while a start that asked for the tray waits for a tray host.
     QDeadlineTimer m_trayWait{0};
 

@@ -28,6 +28,18 @@ void Form1::ApplySkin()
     auto skinPath = [this] { return m_platform.process.programFolder() + QStringLiteral("/x/o.cjs"); };
     if (!m_platform.files.isRegularFile(skinPath()))
         return;
+    m_skinBackground = true;
+    showSkinBackground();
+    m_skinFramework1.LoadSkin(m_platform.files, skinPath(), QString());
+    m_skinFramework1.setOptions(m_skinFramework1.Options() | SkinFramework::WindowOnly);
+    m_skinFramework1.setKeepFonts(true);
+    m_skinFramework1.setKeepSizes(true);
+    m_skinFramework1.ApplyWindow(this);
+}
+
+// The desktop's button face, as the scheme now in force has it.
+void Form1::showSkinBackground()
+{
     const QColor buttonFace = QApplication::palette().color(QPalette::Button);
     showBackground(this, buttonFace);
     for (QWidget *control : findChildren<QWidget *>()) {
@@ -37,9 +49,4 @@ void Form1::ApplySkin()
             || qobject_cast<QGroupBox *>(control) || qobject_cast<QLabel *>(control))
             showBackground(control, buttonFace);
     }
-    m_skinFramework1.LoadSkin(m_platform.files, skinPath(), QString());
-    m_skinFramework1.setOptions(m_skinFramework1.Options() | SkinFramework::WindowOnly);
-    m_skinFramework1.setKeepFonts(true);
-    m_skinFramework1.setKeepSizes(true);
-    m_skinFramework1.ApplyWindow(this);
 }

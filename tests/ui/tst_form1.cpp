@@ -302,7 +302,7 @@ void TestForm1::hoverPointer()
 
     moveOver(control<QPushButton>("PushButton5"));
     QCOMPARE(m_form->mousePointer(), Form1::vbCustom);
-    QCOMPARE(m_form->cursor().shape(), Qt::PointingHandCursor);
+    QCOMPARE(m_form->cursor().shape(), Qt::ArrowCursor); // no cursor file: the default pointer
     // Straight from a button onto a label or a check box: the hand stays.
     moveOver(control<QLabel>("lblFreeRAM"));
     QCOMPARE(m_form->mousePointer(), Form1::vbCustom);
@@ -353,6 +353,7 @@ void TestForm1::startUpFiles_data()
     const QString sample = QStringLiteral("<sample>");
     QTest::newRow("nothing there, draw 51") << "" << "" << 0.5 << false << QList<int>{} << false << false;
     QTest::newRow("sample skin and cursor") << sample << "<real>" << 0.5 << false << QList<int>{} << true << false;
+    QTest::newRow("sample skin, no cursor") << sample << "" << 0.5 << false << QList<int>{} << true << false;
     QTest::newRow("skin name is a folder") << "<folder>" << "" << 0.5 << false << QList<int>{} << false << false;
     QTest::newRow("skin name is a link") << "<link>" << "" << 0.5 << false << QList<int>{} << false << false;
     QTest::newRow("malformed skin") << "QLabel { color: red" << "" << 0.5 << false << QList<int>{100} << true << false;
@@ -430,8 +431,11 @@ void TestForm1::startUpFiles()
     QCOMPARE(m_form->grab().toImage().pixelColor(QPoint(4, 4)), expected);
     QCOMPARE(m_form->styleSheet().isEmpty(), skin != u"<sample>");
 
+    // Over a button: the file's pointer, or without one the default pointer.
+    QTest::mouseMove(m_form->windowHandle(), QPoint(1, 1)); // a move onto the same spot is no move
+    QTest::mouseMove(m_form->windowHandle(), control<QPushButton>("PushButton5")->geometry().center());
+    QCOMPARE(m_form->cursor().shape(), cursor == u"<real>" ? Qt::BitmapCursor : Qt::ArrowCursor);
     if (cursor == u"<real>") {
-        m_form->setMousePointer(Form1::vbCustom);
         QCOMPARE(m_form->cursor().hotSpot(), QPoint(6, 0));
         QCOMPARE(m_form->cursor().pixmap().size(), QSize(32, 32));
     }
