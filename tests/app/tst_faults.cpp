@@ -2,7 +2,10 @@
 // mounts. Every case checks what the user is told and that nothing of anyone's
 // was changed. Run as root (as CI does) to cover the cases that need it.
 #include "support/doubles/FakePlatform.h"
+#include "platform/Failure.h"
 #include "platform/linux/IniSettingsStore.h"
+#include "platform/linux/PosixFileSystem.h"
+#include "platform/linux/ProcMemoryStatus.h"
 #include "ui/Form1.h"
 
 #include <QCheckBox>
@@ -76,6 +79,8 @@ private slots:
     void clearThatFails();
     void settingsFile_data();
     void settingsFile();
+    void hostileFile_data();
+    void hostileFile();
 
 private:
     void click(const char *name) { QTest::mouseClick(m_form->findChild<QWidget *>(QLatin1String(name)), Qt::LeftButton); }
@@ -180,16 +185,27 @@ void TestFaults::hostileLog()
 void TestFaults::writeCutShort_data()
 {
     QTest::addColumn<QString>("how");
-    QTest::newRow("file size limit") << "rlimit";
-    QTest::newRow("full file system") << "tmpfs";
+    QTest::addColumn<QString>("told"); // the reason the box must give; empty for any
+    QTest::newRow("file size limit") << "rlimit" << "";
+    QTest::newRow("full file system") << "tmpfs" << "";
+    QTest::newRow("read-only folder: the create's reason") << "read-only" << "Read-only file system";
 }
 
 void TestFaults::writeCutShort()
 {
     QFETCH(QString, how);
+    QFETCH(QString, told);
     QByteArray before = "RAM Memory was freed at 12/6/2026 5:30:12 PM\r\n";
     std::unique_ptr<Mount> mount;
-    if (how == u"tmpfs") {
+    if (how == u"read-only") {
+        if (::geteuid() != 0)
+            QSKIP("needs root to mount a file system");
+        Globals::HistoryLogPath = m_dir->filePath(QStringLiteral("ro/Ramtidy.txt"));
+        QVERIFY(QDir().mkdir(m_dir->filePath(QStringLiteral("ro"))));
+        mount = std::make_unique<Mount>(m_dir->filePath(QStringLiteral("ro")), "size=64k");
+        QVERIFY(mount->ok() && mount->makeReadOnly());
+        before = "<missing>";
+    } else if (how == u"tmpfs") {
         if (::geteuid() != 0)
             QSKIP("needs root to mount a file system");
         const QString small = m_dir->filePath(QStringLiteral("small"));
@@ -222,6 +238,7 @@ void TestFaults::writeCutShort()
 
     QCOMPARE(m_platform->msgBox.shown.size(), 1);
     QVERIFY(m_platform->msgBox.shown[0].text.contains(QStringLiteral("FreeMemoryNow at line 106")));
+    QVERIFY2(m_platform->msgBox.shown[0].text.contains(told), qPrintable(m_platform->msgBox.shown[0].text));
     // The file still ends on a whole line, so the next line is not glued to a piece.
     QCOMPARE(bytesOf(path), before);
 }
@@ -252,11 +269,22 @@ void TestFaults::settingsFile_data()
     QTest::addColumn<QString>("kind");
     QTest::addColumn<QList<int>>("boxes"); // steps of start-up that report
     QTest::addColumn<bool>("writeFails");
+    QTest::addColumn<QString>("told"); // in the first box
+    const QList<int> allReads{156, 158, 160, 180, 182};
     // Unreadable (a folder stands in the file's place, which no user can read):
     // the defaults must not pass for the user's choices.
-    QTest::newRow("unreadable") << "folder" << QList<int>{156, 158, 160, 180, 182} << true;
+    QTest::newRow("unreadable") << "folder" << allReads << true << "";
     // Lines Qt cannot parse: the value is written, and nothing claims otherwise.
-    QTest::newRow("binary garbage") << "garbage" << QList<int>{} << false;
+    QTest::newRow("binary garbage") << "garbage" << QList<int>{} << false << "";
+    // Refused without opening it as QSettings would: no hang, no 200 MB read, and
+    // nothing written through the link.
+    QTest::newRow("FIFO") << "fifo" << allReads << true << "not a regular file";
+    QTest::newRow("200 MB") << "huge" << allReads << true << "bytes";
+    QTest::newRow("link to another's file") << "link" << allReads << true << "symbolic link";
+    // Stored values are quoted as stored, visibly and briefly.
+    QTest::newRow("NUL in the value") << "OftenIndex=3\\0junk" << QList<int>{156, 158} << false << "\"3\\0junk\"";
+    QTest::newRow("a million digits") << "long" << QList<int>{156, 158} << false << QStringLiteral("\u2026\"");
+    QTest::newRow("read as a list") << "OftenIndex=5, 6" << QList<int>{156, 158} << false << "\"5, 6\"";
 }
 
 void TestFaults::settingsFile()
@@ -264,13 +292,24 @@ void TestFaults::settingsFile()
     QFETCH(QString, kind);
     QFETCH(QList<int>, boxes);
     QFETCH(bool, writeFails);
+    QFETCH(QString, told);
     m_form.reset(); // one window, one tray icon
     const QString path = m_dir->filePath(QStringLiteral("Ramtidy.conf"));
     if (kind == u"folder")
         QVERIFY(QDir().mkdir(path));
+    else if (kind == u"fifo")
+        QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+    else if (kind == u"huge")
+        QVERIFY(writeFile(path, {}) && ::truncate(QFile::encodeName(path).constData(), 200 << 20) == 0);
+    else if (kind == u"link")
+        QVERIFY(QFile::link(m_victim, path));
+    else if (kind == u"long")
+        QVERIFY(writeFile(path, "[Ramtidy]\nOftenIndex=" + QByteArray(1000000, '7') + '\n'));
+    else if (kind.startsWith(u"OftenIndex"))
+        QVERIFY(writeFile(path, "[Ramtidy]\n" + kind.toUtf8() + '\n'));
     else
         QVERIFY(writeFile(path, QByteArray("\x00\xff[\x01garbage\n=\xfe\n", 14)));
-    IniSettingsStore store(path, QStringLiteral("Ramtidy"));
+    IniSettingsStore store(m_platform->files, path, QStringLiteral("Ramtidy"));
     FakePlatform platform;
     Platform services = platform.services();
     Platform withStore{services.memory, services.msgBox, services.shell, services.clock, store, services.clipboard,
@@ -278,16 +317,73 @@ void TestFaults::settingsFile()
                        services.autostart};
     platform.environment.values = {{"TEMP", m_dir->path()}};
     Form1 form(withStore);
+    QElapsedTimer clock;
+    clock.start();
     form.Form_Load();
+    QVERIFY2(clock.elapsed() < 2000, "start-up waited on the settings file");
     QList<int> shown;
     for (const auto &box : platform.msgBox.shown)
         shown << box.text.section(QStringLiteral("Form_Load at line "), 1).section(u'\r', 0, 0).toInt();
     QCOMPARE(shown, boxes);
+    if (!told.isEmpty())
+        QVERIFY2(platform.msgBox.shown[0].text.contains(told), qPrintable(platform.msgBox.shown[0].text));
+    for (const auto &box : platform.msgBox.shown)
+        QVERIFY(box.text.size() < 1000);
     platform.msgBox.shown.clear();
-    form.findChild<QCheckBox *>(QStringLiteral("Check8"))->setChecked(true);
+    auto *check8 = form.findChild<QCheckBox *>(QStringLiteral("Check8"));
+    check8->setChecked(true);
+    QCOMPARE(check8->isChecked(), !writeFails); // the box shows what is stored
+    QCOMPARE(bytesOf(m_victim), QByteArray("someone else's secret\n"));
     QCOMPARE(platform.msgBox.shown.size(), writeFails ? 1 : 0);
     if (!writeFails)
         QCOMPARE(store.read(QStringLiteral("Minimized"), QString()), QStringLiteral("On"));
+}
+
+// Files outside the settings and the log: the memory figures, the autostart
+// entry, and a program folder whose name is not UTF-8.
+void TestFaults::hostileFile_data()
+{
+    QTest::addColumn<QString>("what");
+    QTest::newRow("meminfo: FIFO") << "meminfo";
+    QTest::newRow("autostart entry: link to another's file") << "autostart";
+    QTest::newRow("program folder in Latin-1") << "folder";
+}
+
+void TestFaults::hostileFile()
+{
+    QFETCH(QString, what);
+    const QByteArray scratch = QFile::encodeName(m_dir->path());
+    QElapsedTimer clock;
+    clock.start();
+    if (what == u"meminfo") {
+        QCOMPARE(::mkfifo((scratch + "/meminfo").constData(), 0600), 0);
+        MEMORYSTATUS status{};
+        status.dwTotalPhys = 1;
+        ProcMemoryStatus(scratch.toStdString() + "/meminfo").GlobalMemoryStatus(status);
+        QCOMPARE(status.dwTotalPhys, 0u); // silent zeros, as for an unreadable file
+    } else if (what == u"autostart") {
+        const QString entry = m_dir->filePath(QStringLiteral("ramtidy.desktop"));
+        QVERIFY(QFile::link(m_victim, entry));
+        QVERIFY_THROWS_EXCEPTION(Failure, m_platform->files.replace(entry, "[Desktop Entry]\n"));
+        QVERIFY(QFileInfo(entry).isSymLink());
+    } else {
+        const QByteArray folder = scratch + "/caf\xe9";
+        QCOMPARE(::mkdir(folder.constData(), 0700), 0);
+        QFile::copy(qEnvironmentVariable("RAMTIDY_CURSOR"), m_dir->filePath(QStringLiteral("cursor")));
+        QCOMPARE(::rename((scratch + "/cursor").constData(), (folder + "/HAND-M.CUR").constData()), 0);
+        m_platform->process.folder = PosixFileSystem::decodePath(folder);
+        m_form = std::make_unique<Form1>(m_platform->services());
+        m_form->Form_Load();
+        m_form->setMousePointer(Form1::vbCustom);
+        QCOMPARE(m_form->cursor().shape(), Qt::BitmapCursor); // found where it is
+        auto *check4 = m_form->findChild<QCheckBox *>(QStringLiteral("Check4"));
+        check4->setChecked(true); // no entry can name the path: said, and not stored as On
+        QCOMPARE(m_platform->msgBox.shown.size(), 1);
+        QVERIFY(!check4->isChecked() && m_platform->autostart.entries.isEmpty());
+        QCOMPARE(m_platform->settings.values.value(QStringLiteral("Windows Startup")), QStringLiteral("Off"));
+    }
+    QVERIFY2(clock.elapsed() < 2000, "the program waited on a file");
+    QCOMPARE(bytesOf(m_victim), QByteArray("someone else's secret\n"));
 }
 
 QTEST_MAIN(TestFaults)
