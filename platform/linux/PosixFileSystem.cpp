@@ -98,9 +98,15 @@ int writeAll(int fd, const QByteArray &bytes, qsizetype &done)
 qsizetype utf8SequenceAt(const QByteArray &bytes, qsizetype at)
 {
     const auto lead = quint8(bytes[at]);
-    const qsizetype length = lead < 0x80 ? 1 : lead >= 0xC2 && lead <= 0xDF ? 2 : lead >= 0xE0 && lead <= 0xEF ? 3
-        : lead >= 0xF0 && lead <= 0xF4                                                                      ? 4
-                                                                                                            : 0;
+    qsizetype length = 0;
+    if (lead < 0x80)
+        length = 1;
+    else if (lead >= 0xC2 && lead <= 0xDF)
+        length = 2;
+    else if (lead >= 0xE0 && lead <= 0xEF)
+        length = 3;
+    else if (lead >= 0xF0 && lead <= 0xF4)
+        length = 4;
     if (length == 0 || at + length > bytes.size())
         return 0;
     // Qt's decoder judges overlong forms, surrogates and stray continuation bytes.
