@@ -1,7 +1,6 @@
 #include "IniSettingsStore.h"
 
 #include "platform/Failure.h"
-#include "platform/FileService.h"
 
 #include <QSettings>
 
@@ -13,9 +12,8 @@ constexpr qint64 MaxSettingsBytes = 1024 * 1024;
 
 } // namespace
 
-IniSettingsStore::IniSettingsStore(const FileService &files, QString path, QString group)
-    : m_files(files)
-    , m_path(std::move(path))
+IniSettingsStore::IniSettingsStore(QString path, QString group)
+    : m_path(std::move(path))
     , m_group(std::move(group))
 {
 }

@@ -5,7 +5,7 @@
 #include <QDir>
 
 LinuxPlatform::LinuxPlatform(const QString &maker, const QString &product, const QString &iconName)
-    : m_settings(m_files, QDir(XdgFolders::configHome(m_environment)).filePath(maker + u'/' + product + QStringLiteral(".conf")),
+    : m_settings(QDir(XdgFolders::configHome(m_environment)).filePath(maker + u'/' + product + QStringLiteral(".conf")),
                  product)
     , m_autostart(m_environment, m_files, product, iconName)
 {

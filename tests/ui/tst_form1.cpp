@@ -4,9 +4,7 @@
 
 #include <QAccessible>
 #include <QApplication>
-#include <QBuffer>
 #include <QRegularExpression>
-#include <QtEndian>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
@@ -79,22 +77,6 @@ QPalette darkPalette()
     dark.setColor(QPalette::Dark, QColor(0x19, 0x19, 0x19));
     dark.setColor(QPalette::Shadow, Qt::black);
     return dark;
-}
-
-// A cursor file of one PNG picture of side by side pixels: small on disk, large decoded.
-QByteArray pngCursor(int side)
-{
-    QImage picture(side, side, QImage::Format_ARGB32);
-    picture.fill(Qt::transparent);
-    QByteArray png;
-    QBuffer buffer(&png);
-    buffer.open(QIODevice::WriteOnly);
-    picture.save(&buffer, "PNG");
-    QByteArray file("\0\0\2\0\1\0\0\0\0\0\3\0\4\0", 14); // one cursor, hotspot (3, 4)
-    file.resize(22);
-    qToLittleEndian(quint32(png.size()), file.data() + 14);
-    qToLittleEndian(quint32(22), file.data() + 18); // the picture follows the directory
-    return file + png;
 }
 
 } // namespace
@@ -369,14 +351,13 @@ void TestForm1::startUpFiles_data()
     QTest::newRow("nothing there, draw 51") << "" << "" << 0.5 << false << QList<int>{} << false << false;
     QTest::newRow("sample skin and cursor") << sample << "<real>" << 0.5 << false << QList<int>{} << true << false;
     QTest::newRow("skin name is a folder") << "<folder>" << "" << 0.5 << false << QList<int>{} << false << false;
-    // A link is refused, with a box, as a linked cursor is.
     QTest::newRow("skin name is a link") << "<link>" << "" << 0.5 << false << QList<int>{100} << true << false;
     QTest::newRow("skin sets a caption and room") << "QPushButton { qproperty-text: \"Pause\"; padding: 40px; "
                                                     "margin: 9px; border-left: 5px solid red; color: red; }"
                                                  << "" << 0.5 << false << QList<int>{} << true << false;
     QTest::newRow("malformed skin") << "QLabel { color: red" << "" << 0.5 << false << QList<int>{100} << true << false;
     QTest::newRow("skin of comments only") << "/* nothing */" << "" << 0.5 << false << QList<int>{100} << true << false;
-    QTest::newRow("cursor picture of 2100 by 2100") << "" << "<png 2100>" << 0.5 << false << QList<int>{128} << false
+    QTest::newRow("cursor picture of 2100 by 2100") << "" << "<big>" << 0.5 << false << QList<int>{128} << false
                                                     << false;
     QTest::newRow("cursor file not a cursor") << "" << "MZ not a cursor" << 0.5 << false << QList<int>{128} << false
                                               << false;
@@ -411,12 +392,15 @@ void TestForm1::startUpFiles()
         file.write(skin.toUtf8());
     }
     const QString cursorPath = folder.filePath(QStringLiteral("HAND-M.CUR"));
-    if (cursor == u"<real>") {
-        QVERIFY(QFile::copy(qEnvironmentVariable("RAMTIDY_CURSOR"), cursorPath));
+    if (cursor.startsWith(u'<')) {
+        QVERIFY(QFile::copy(cursor == u"<real>" ? qEnvironmentVariable("RAMTIDY_CURSOR")
+                                                : qEnvironmentVariable("RAMTIDY_FIXTURES") // 17 KB, 2100 by 2100 decoded
+                                                      + "/../../../fuzz/corpus/fuzz_cursor/png-2100x2100.cur",
+                            cursorPath));
     } else if (!cursor.isEmpty()) {
         QFile file(cursorPath);
         QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(cursor == u"<png 2100>" ? pngCursor(2100) : cursor.toUtf8());
+        file.write(cursor.toUtf8());
     }
     m_platform.process.folder = folder.path();
     m_platform.random.next = draw;

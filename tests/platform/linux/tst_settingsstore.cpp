@@ -1,7 +1,6 @@
 #include "support/doubles/FakeEnvironment.h"
 #include "platform/Failure.h"
 #include "platform/linux/IniSettingsStore.h"
-#include "platform/linux/PosixFileSystem.h"
 #include "platform/XdgFolders.h"
 
 #include <QFile>
@@ -24,7 +23,6 @@ private slots:
 private:
     std::unique_ptr<QTemporaryDir> m_dir;
     QString m_path;
-    PosixFileSystem m_files;
 };
 
 void TestSettingsStore::init()
@@ -59,7 +57,7 @@ void TestSettingsStore::configHome()
 
 void TestSettingsStore::readOfAbsentKeyCreatesNothing()
 {
-    IniSettingsStore store(m_files, m_path, QStringLiteral("Ramtidy"));
+    IniSettingsStore store(m_path, QStringLiteral("Ramtidy"));
     QCOMPARE(store.read(QStringLiteral("OftenIndex"), QStringLiteral("2")), QStringLiteral("2"));
     QVERIFY(!QFile::exists(m_path));
     store.write(QStringLiteral("Minimized"), QStringLiteral("Off"));
@@ -71,7 +69,7 @@ void TestSettingsStore::readOfAbsentKeyCreatesNothing()
 
 void TestSettingsStore::writeIsOnDiskAtOnce()
 {
-    IniSettingsStore store(m_files, m_path, QStringLiteral("Ramtidy"));
+    IniSettingsStore store(m_path, QStringLiteral("Ramtidy"));
     store.write(QStringLiteral("OftenIndex"), QStringLiteral("11"));
     store.write(QStringLiteral("Windows Startup"), QStringLiteral("On"));
     // What another process sees is the file itself.
@@ -81,13 +79,13 @@ void TestSettingsStore::writeIsOnDiskAtOnce()
     QVERIFY(text.startsWith("[Ramtidy]\n"));
     QVERIFY(text.contains("OftenIndex=11\n"));
     QVERIFY(text.contains("Windows%20Startup=On\n"));
-    QCOMPARE(IniSettingsStore(m_files, m_path, QStringLiteral("Ramtidy")).read(QStringLiteral("Windows Startup"), QString()), QStringLiteral("On"));
+    QCOMPARE(IniSettingsStore(m_path, QStringLiteral("Ramtidy")).read(QStringLiteral("Windows Startup"), QString()), QStringLiteral("On"));
 }
 
 void TestSettingsStore::lastWriteWins()
 {
-    IniSettingsStore first(m_files, m_path, QStringLiteral("Ramtidy"));
-    IniSettingsStore second(m_files, m_path, QStringLiteral("Ramtidy"));
+    IniSettingsStore first(m_path, QStringLiteral("Ramtidy"));
+    IniSettingsStore second(m_path, QStringLiteral("Ramtidy"));
     first.write(QStringLiteral("StartStopState"), QStringLiteral("On"));
     QCOMPARE(second.read(QStringLiteral("StartStopState"), QString()), QStringLiteral("On"));
     second.write(QStringLiteral("StartStopState"), QStringLiteral("Off"));
@@ -100,7 +98,7 @@ void TestSettingsStore::unwritableStoreFails()
     QFile blocker(m_dir->filePath(QStringLiteral("Corvane")));
     QVERIFY(blocker.open(QIODevice::WriteOnly));
     blocker.close();
-    IniSettingsStore store(m_files, m_path, QStringLiteral("Ramtidy"));
+    IniSettingsStore store(m_path, QStringLiteral("Ramtidy"));
     QVERIFY_THROWS_EXCEPTION(Failure, store.write(QStringLiteral("OftenIndex"), QStringLiteral("3")));
 }
 
