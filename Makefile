@@ -6,7 +6,7 @@ SANITIZE_BUILD ?= $(BUILD)-asan
 FUZZ_BUILD ?= $(BUILD)-fuzz
 FUZZ_SECONDS ?= 600
 
-.PHONY: all setup build run stop test test-sanitize test-fuzz fuzz bench footprint package clean
+.PHONY: all setup build run stop test format format-check test-sanitize test-fuzz fuzz bench footprint package clean
 
 all: build
 
@@ -25,8 +25,18 @@ stop:
 
 test: build
 	@cd $(BUILD) && ctest --output-on-failure --timeout 300
+	@$(MAKE) --no-print-directory format-check
 	@$(MAKE) --no-print-directory test-sanitize
 	@$(MAKE) --no-print-directory test-fuzz
+
+# The house style (.clang-format) applied to every tracked C++ file, and checked.
+FORMAT_FILES = git ls-files -z '*.cpp' '*.h' | xargs -0
+format: setup
+	@$(FORMAT_FILES) clang-format -i
+
+format-check: setup
+	@$(FORMAT_FILES) clang-format --dry-run --Werror || \
+	  { echo "Formatting differs from .clang-format: run 'make format'." >&2; exit 1; }
 
 # The unit and widget tests built with AddressSanitizer, UBSan and LeakSanitizer: any report fails.
 test-sanitize: setup

@@ -1,7 +1,7 @@
 #include "ErrorTrap.h"
 
-#include "platform/Failure.h"
 #include "app/Globals.h"
+#include "platform/Failure.h"
 #include "platform/MessageBoxService.h"
 
 #include <exception>
@@ -33,14 +33,23 @@ bool ErrorTrap::test(int number, const std::function<bool()> &condition)
     }
 }
 
+QString ErrorTrap::location(QStringView routine)
+{
+    return QStringLiteral("in Memvane2021/08/31.%1 ").arg(routine);
+}
+
 QString ErrorTrap::errorText(const QString &description, const QString &location, int step)
 {
     return description + QStringLiteral("\r\n") + location + QStringLiteral("at line ") + QString::number(step)
         + QStringLiteral("\r\rPlease email screenshot of this message to ") + Globals::SupportEmail;
 }
 
+void ErrorTrap::ShowErrorBox(MessageBoxService &msgBox, const QString &location, const QString &description, int step)
+{
+    msgBox.MsgBox(errorText(description, location, step), vbExclamation, QStringLiteral("Application Error"));
+}
+
 void ErrorTrap::report(const QString &description)
 {
-    m_msgBox.MsgBox(errorText(description, m_location, m_stepNumber), vbExclamation,
-                    QStringLiteral("Application Error"));
+    ShowErrorBox(m_msgBox, m_location, description, m_stepNumber);
 }

@@ -21,8 +21,13 @@ public:
 
     int StepNumber() const { return m_stepNumber; }
 
+    // The location text of a routine, e.g. "Form1.Timer1"; the one place its form is written.
+    static QString location(QStringView routine);
+
     // The error box's text for a failure at `step` of the routine at `location`.
     static QString errorText(const QString &description, const QString &location, int step);
+    // Shows the one error box, titled "Application Error", and returns when it is dismissed.
+    static void ShowErrorBox(MessageBoxService &msgBox, const QString &location, const QString &description, int step);
 
 private:
     void report(const QString &description);

@@ -1,19 +1,18 @@
 // Start-up of the main window.
-#include "ui/Form1.h"
-
 #include "app/ErrorTrap.h"
-#include "platform/Failure.h"
 #include "app/Globals.h"
 #include "app/Main.h"
 #include "app/SettingsValues.h"
 #include "memory/IntervalSave.h"
 #include "platform/ClockService.h"
+#include "platform/Failure.h"
 #include "platform/FileService.h"
 #include "platform/ProcessService.h"
 #include "platform/RandomService.h"
 #include "platform/SettingsStore.h"
 #include "platform/ShellService.h"
 #include "tray/cSysTray.h"
+#include "ui/Form1.h"
 #include "ui/HandCursor.h"
 #include "ui/ProgramIcon.h"
 #include "ui/Twips.h"
@@ -34,7 +33,7 @@ constexpr qint64 MaxCursorBytes = 1024 * 1024;
 
 void Form1::Form_Load()
 {
-    ErrorTrap trap(QStringLiteral("in Memvane2021/08/31.Form1.Form_Load "), m_platform.msgBox);
+    ErrorTrap trap(ErrorTrap::location(u"Form1.Form_Load"), m_platform.msgBox);
     SettingsStore &settings = m_platform.settings;
 
     trap.step(100, [&] { ApplySkin(); });
@@ -45,7 +44,8 @@ void Form1::Form_Load()
     trap.step(108, [&] { MaybeOpenHomePage(); });
     const QString cursorPath = m_platform.process.programFolder() + QStringLiteral("/HAND-M.CUR");
     if (trap.test(126, [&] { return Main::FileExists(m_platform.files, cursorPath); }))
-        trap.step(128, [&] { setMouseIcon(HandCursor::load(m_platform.files.readProgramFile(cursorPath, MaxCursorBytes))); });
+        trap.step(
+            128, [&] { setMouseIcon(HandCursor::load(m_platform.files.readProgramFile(cursorPath, MaxCursorBytes))); });
 
     trap.step(130, [&] {
         const QString question = QStringLiteral("How often would you like to free memory?");
@@ -61,17 +61,17 @@ void Form1::Form_Load()
 
     int savedIndex = 0;
     trap.step(156, [&] {
-        const QString stored = settings.read(QStringLiteral("OftenIndex"), QStringLiteral("2"));
+        const QString stored = SettingsValues::read(settings, SettingsValues::Key::OftenIndex);
         const std::optional<qint16> value = SettingsValues::OftenIndex(stored);
         if (!value)
-            throw Failure(
-                QStringLiteral("The stored interval %1 is not a number from 1 to 11.").arg(SettingsValues::Quoted(stored)));
+            throw Failure(QStringLiteral("The stored interval %1 is not a number from 1 to 11.")
+                              .arg(SettingsValues::Quoted(stored)));
         savedIndex = *value;
     });
     trap.step(158, [&] { selectRow(savedIndex); });
 
     QString savedState;
-    trap.step(160, [&] { savedState = settings.read(QStringLiteral("StartStopState"), QStringLiteral("On")); });
+    trap.step(160, [&] { savedState = SettingsValues::read(settings, SettingsValues::Key::StartStopState); });
     if (trap.test(162, [&] { return SettingsValues::IsOff(savedState); })) {
         trap.step(164, [&] { m_pushButton5->setText(QStringLiteral("Turn On Auto Free")); });
         trap.step(166, [&] { setStatusCaption(QStringLiteral("Auto Free is Turned Off.")); });
@@ -84,12 +84,10 @@ void Form1::Form_Load()
     trap.step(176, [&] { m_cSysTray1->setText(Globals::ProductName); });
     trap.step(178, [&] { m_cSysTray1->setInTray(true); });
     trap.step(180, [&] {
-        m_check4->setChecked(
-            SettingsValues::IsOn(settings.read(QStringLiteral("Windows Startup"), QStringLiteral("Off"))));
+        m_check4->setChecked(SettingsValues::IsOn(SettingsValues::read(settings, SettingsValues::Key::WindowsStartup)));
     });
     trap.step(182, [&] {
-        m_check8->setChecked(
-            SettingsValues::IsOn(settings.read(QStringLiteral("Minimized"), QStringLiteral("Off"))));
+        m_check8->setChecked(SettingsValues::IsOn(SettingsValues::read(settings, SettingsValues::Key::Minimized)));
     });
     if (trap.test(184, [&] { return m_check4->isChecked(); })) {
         trap.step(186, [&] { m_check8->setVisible(true); });
@@ -112,7 +110,7 @@ void Form1::MaybeOpenHomePage()
     if (r != 7)
         return;
     m_platform.shell.openUrl(Globals::HomePageUrl, [msgBox = &m_platform.msgBox](const QString &why) {
-        ErrorTrap late(QStringLiteral("in Memvane2021/08/31.Form1.Form_Load "), *msgBox);
+        ErrorTrap late(ErrorTrap::location(u"Form1.Form_Load"), *msgBox);
         late.step(108, [&] { throw Failure(why); });
     });
 }

@@ -1,11 +1,11 @@
 // The start-at-logon option and its companion, starting hidden in the tray.
-#include "ui/Form1.h"
-
 #include "app/Globals.h"
+#include "app/SettingsValues.h"
 #include "platform/AutostartService.h"
 #include "platform/MessageBoxService.h"
 #include "platform/SettingsStore.h"
 #include "platform/mStartUp.h"
+#include "ui/Form1.h"
 
 #include <QCheckBox>
 #include <QSignalBlocker>
@@ -15,7 +15,6 @@ void Form1::Check4_Click()
     if (m_isLoading)
         return; // restoring the box at start-up changes nothing outside the window
     const bool on = m_check4->isChecked();
-    const auto word = [](bool value) { return value ? QStringLiteral("On") : QStringLiteral("Off"); };
     const auto tell = [this](const std::exception &e) {
         m_platform.msgBox.MsgBox(QString::fromUtf8(e.what()), vbExclamation, Globals::AppTitle);
     };
@@ -32,7 +31,7 @@ void Form1::Check4_Click()
         m_check8->setVisible(false);
     }
     try {
-        m_platform.settings.write(QStringLiteral("Windows Startup"), word(on));
+        m_platform.settings.write(SettingsValues::Key::WindowsStartup.key, SettingsValues::Word(on));
     } catch (const std::exception &e) {
         tell(e);
         undoClick();
@@ -47,7 +46,7 @@ void Form1::Check4_Click()
         tell(e);
         undoClick();
         try {
-            m_platform.settings.write(QStringLiteral("Windows Startup"), word(!on));
+            m_platform.settings.write(SettingsValues::Key::WindowsStartup.key, SettingsValues::Word(!on));
         } catch (const std::exception &again) {
             tell(again);
         }

@@ -1,9 +1,8 @@
 // Closing the main window, the one way out of the program.
-#include "ui/Form1.h"
-
 #include "app/ErrorTrap.h"
 #include "platform/ProcessService.h"
 #include "tray/cSysTray.h"
+#include "ui/Form1.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -17,7 +16,7 @@ void Form1::closeEvent(QCloseEvent *event)
 
 void Form1::Form_QueryUnload()
 {
-    ErrorTrap trap(QStringLiteral("in Memvane2021/08/31.Form1.Form_QueryUnload "), m_platform.msgBox);
+    ErrorTrap trap(ErrorTrap::location(u"Form1.Form_QueryUnload"), m_platform.msgBox);
     trap.step(100, [&] { setTimer1Interval(0); });
     trap.step(102, [&] { m_cSysTray1->setInTray(false); });
     trap.step(104, [&] { QCoreApplication::processEvents(); });

@@ -1,5 +1,7 @@
 #include "SettingsValues.h"
 
+#include "platform/SettingsStore.h"
+
 namespace {
 
 // Enough for any value the program writes, and for a glance at one it did not.
@@ -8,6 +10,16 @@ constexpr qsizetype MaxQuotedChars = 40;
 } // namespace
 
 namespace SettingsValues {
+
+QString Word(bool on)
+{
+    return on ? OnWord : OffWord;
+}
+
+QString read(const SettingsStore &store, const Setting &setting)
+{
+    return store.read(setting.key, setting.defaultValue);
+}
 
 std::optional<qint16> OftenIndex(const QString &stored)
 {
@@ -23,12 +35,12 @@ std::optional<qint16> OftenIndex(const QString &stored)
 
 bool IsOn(const QString &stored)
 {
-    return stored == u"On";
+    return stored == OnWord;
 }
 
 bool IsOff(const QString &stored)
 {
-    return stored == u"Off";
+    return stored == OffWord;
 }
 
 QString Quoted(const QString &stored)

@@ -1,5 +1,6 @@
 #include "app/CommandLine.h"
 #include "app/Globals.h"
+#include "app/GuardedApplication.h"
 #include "platform/linux/DisplayProbe.h"
 #include "platform/linux/LinuxPlatform.h"
 #include "platform/linux/SessionBus.h"
@@ -12,9 +13,8 @@
 #include <QTimer>
 
 #include <chrono>
-#include <memory>
-
 #include <cstdio>
+#include <memory>
 
 int main(int argc, char *argv[])
 {
@@ -32,7 +32,7 @@ int main(int argc, char *argv[])
         return 1;
     }
     SessionBus::preventAutoLaunch();
-    QApplication app(argc, argv);
+    GuardedApplication app(argc, argv);
     // The window may be hidden in the tray while a message box closes; only
     // closing the main window ends the program.
     QApplication::setQuitOnLastWindowClosed(false);
@@ -54,6 +54,7 @@ int main(int argc, char *argv[])
     QApplication::setFont(font);
 
     LinuxPlatform linuxPlatform(Globals::MakerName, Globals::ProductName, Globals::AppId);
+    app.setMessageBoxes(&linuxPlatform.services().msgBox);
     Form1 form(linuxPlatform.services());
     // Log-out, shutdown and Ctrl+C close the window as the user would, once the
     // event loop can hear them; before that they end the process where it stands.

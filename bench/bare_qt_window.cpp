@@ -14,6 +14,7 @@
 
 #include <cstdio>
 #include <cstring>
+
 #include <fcntl.h>
 #include <unistd.h>
 

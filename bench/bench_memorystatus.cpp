@@ -2,7 +2,6 @@
 #include "platform/linux/ProcMemoryStatus.h"
 
 #include <benchmark/benchmark.h>
-
 #include <fcntl.h>
 #include <unistd.h>
 

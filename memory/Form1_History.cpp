@@ -1,8 +1,5 @@
 // The main window's free button and history-log buttons.
-#include "ui/Form1.h"
-
 #include "app/ErrorTrap.h"
-#include "platform/Failure.h"
 #include "app/Globals.h"
 #include "app/Main.h"
 #include "memory/IntervalSave.h"
@@ -11,6 +8,7 @@
 #include "platform/FileService.h"
 #include "platform/MessageBoxService.h"
 #include "platform/ShellService.h"
+#include "ui/Form1.h"
 
 #include <QCoreApplication>
 #include <QGroupBox>
@@ -28,7 +26,7 @@ constexpr qint64 MaxCopyBytes = 64 * 1024 * 1024;
 
 void Form1::PushButton6_Click()
 {
-    ErrorTrap trap(QStringLiteral("in Memvane2021/08/31.Form1.PushButton6_Click "), m_platform.msgBox);
+    ErrorTrap trap(ErrorTrap::location(u"Form1.PushButton6_Click"), m_platform.msgBox);
     QString caption;
     trap.step(100, [&] { caption = m_frame2->title(); });
     trap.step(102, [&] { setStatusCaption(QStringLiteral("Freeing Memory...")); });
@@ -45,28 +43,28 @@ void Form1::PushButton6_Click()
 
 void Form1::PushButton1_Click()
 {
-    ErrorTrap trap(QStringLiteral("in Memvane2021/08/31.Form1.PushButton1_Click "), m_platform.msgBox);
+    ErrorTrap trap(ErrorTrap::location(u"Form1.PushButton1_Click"), m_platform.msgBox);
     if (trap.test(100, [&] { return Main::FileExists(m_platform.files, Globals::HistoryLogPath); })) {
         trap.step(102, [&] {
             // The editor must not be handed a link to, or a file of, someone else.
             m_platform.files.checkOwnFile(Globals::HistoryLogPath);
             m_platform.shell.openTextFile(Globals::HistoryLogPath, [msgBox = &m_platform.msgBox](const QString &why) {
-                ErrorTrap late(QStringLiteral("in Memvane2021/08/31.Form1.PushButton1_Click "), *msgBox);
+                ErrorTrap late(ErrorTrap::location(u"Form1.PushButton1_Click"), *msgBox);
                 late.step(102, [&] { throw Failure(why); });
             });
         });
     } else {
         trap.step(104, [&] {
             m_platform.msgBox.MsgBox(
-                QStringLiteral("There isn't a history to view because actions have not been performed yet."),
-                vbOKOnly, Globals::AppTitle);
+                QStringLiteral("There isn't a history to view because actions have not been performed yet."), vbOKOnly,
+                Globals::AppTitle);
         });
     }
 }
 
 void Form1::PushButton2_Click()
 {
-    ErrorTrap trap(QStringLiteral("in Memvane2021/08/31.Form1.PushButton2_Click "), m_platform.msgBox);
+    ErrorTrap trap(ErrorTrap::location(u"Form1.PushButton2_Click"), m_platform.msgBox);
     if (trap.test(100, [&] { return Main::FileExists(m_platform.files, Globals::HistoryLogPath); })) {
         // A log that cannot be read leaves the clipboard as it was: copying older
         // text would pass it off as the history.
@@ -88,12 +86,12 @@ void Form1::PushButton2_Click()
 
 void Form1::PushButton12_Click()
 {
-    ErrorTrap trap(QStringLiteral("in Memvane2021/08/31.Form1.PushButton12_Click "), m_platform.msgBox);
+    ErrorTrap trap(ErrorTrap::location(u"Form1.PushButton12_Click"), m_platform.msgBox);
     int answer = 0;
     trap.step(100, [&] {
-        answer = m_platform.msgBox.MsgBox(
-            QStringLiteral("Are you sure you want to delete the history log and start over?"), vbYesNo,
-            Globals::AppTitle);
+        answer =
+            m_platform.msgBox.MsgBox(QStringLiteral("Are you sure you want to delete the history log and start over?"),
+                                     vbYesNo, Globals::AppTitle);
     });
     trap.step(102, [&] {
         if (answer != vbYes)

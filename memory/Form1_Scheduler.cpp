@@ -1,22 +1,19 @@
 // The main window's auto-free scheduler: the one-second tick, the interval list and
 // the on/off button.
-#include "ui/Form1.h"
-
 #include "app/DateTimeText.h"
 #include "app/ErrorTrap.h"
-#include "platform/Failure.h"
 #include "app/Main.h"
+#include "app/SettingsValues.h"
 #include "memory/IntervalSave.h"
 #include "platform/ClockService.h"
 #include "platform/SettingsStore.h"
+#include "ui/Form1.h"
 
 #include <QCoreApplication>
 #include <QGroupBox>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTreeWidget>
-
-#include <limits>
 
 void Form1::setTimer1Interval(int milliseconds)
 {
@@ -37,36 +34,27 @@ QString Form1::selectedRowText() const
 
 void Form1::Timer1_Timer()
 {
-    ErrorTrap trap(QStringLiteral("in Memvane2021/08/31.Form1.Timer1 "), m_platform.msgBox);
+    ErrorTrap trap(ErrorTrap::location(u"Form1.Timer1"), m_platform.msgBox);
     if (trap.test(100, [&] { return Timer1Interval() == 0; })) {
         trap.step(102, [&] { setStatusCaption(QStringLiteral("Auto Free is Off.")); });
         return;
     }
-    trap.step(104, [&] { m_autoFreeSeconds = IntervalSave::IntervalSeconds(selectedRowText()); });
-    if (m_autoFreeSeconds <= 0) {
+    trap.step(104, [&] { m_countdown.setSeconds(IntervalSave::IntervalSeconds(selectedRowText())); });
+    if (m_countdown.seconds() <= 0) {
         // No row chosen (a stored choice that is not in the list): ask for one in
         // the status line instead of an error box every second.
         setStatusCaption(QStringLiteral("Choose how often to free memory in the list below."));
         return;
     }
-    trap.step(106, [&] {
-        if (m_autoFreeCounter == std::numeric_limits<std::int32_t>::max())
-            throw Failure(QStringLiteral("The auto-free count overflowed."));
-        ++m_autoFreeCounter;
-        // The row changed to a shorter interval without a click: start it afresh
-        // rather than counting past it, when no free would ever come.
-        if (m_autoFreeCounter > m_autoFreeSeconds)
-            m_autoFreeCounter = 1;
-    });
-    trap.step(108, [&] { m_progressBar1->setMaximum(m_autoFreeSeconds); });
-    if (trap.test(110, [&] { return m_autoFreeCounter <= m_autoFreeSeconds; }))
-        trap.step(112, [&] { m_progressBar1->setValue(m_autoFreeCounter); });
+    trap.step(106, [&] { m_countdown.tick(); });
+    trap.step(108, [&] { m_progressBar1->setMaximum(m_countdown.seconds()); });
+    if (trap.test(110, [&] { return m_countdown.withinInterval(); }))
+        trap.step(112, [&] { m_progressBar1->setValue(m_countdown.counter()); });
     trap.step(114, [&] {
-        setStatusCaption(QStringLiteral("Next free will occur in ")
-                           + Main::FormatSeconds(m_autoFreeSeconds - m_autoFreeCounter));
+        setStatusCaption(QStringLiteral("Next free will occur in ") + Main::FormatSeconds(m_countdown.secondsLeft()));
     });
     trap.step(116, [&] { QCoreApplication::processEvents(); });
-    if (!trap.test(118, [&] { return m_autoFreeCounter == m_autoFreeSeconds; }))
+    if (!trap.test(118, [&] { return m_countdown.isDue(); }))
         return;
     trap.step(120, [&] { m_savedStatusCaption = m_frame2->title(); });
     trap.step(122, [&] { setStatusCaption(QStringLiteral("Freeing memory is running in background...")); });
@@ -77,7 +65,7 @@ void Form1::Timer1_Timer()
     });
     trap.step(136, [&] { QCoreApplication::processEvents(); });
     trap.step(138, [&] { setStatusCaption(m_savedStatusCaption); });
-    trap.step(140, [&] { m_autoFreeCounter = 0; });
+    trap.step(140, [&] { m_countdown.restart(); });
 }
 
 void Form1::ListView1_Click()
@@ -87,22 +75,26 @@ void Form1::ListView1_Click()
         return; // a row taken back with Ctrl+click: nothing chosen, nothing to save
     const int position = m_listView1->indexOfTopLevelItem(selected.first()) + 1;
     // The choice still takes effect when it cannot be stored; the user is told.
-    ErrorTrap trap(QStringLiteral("in Memvane2021/08/31.Form1.ListView1_Click "), m_platform.msgBox);
-    trap.step(0, [&] { m_platform.settings.write(QStringLiteral("OftenIndex"), QString::number(position)); });
-    m_autoFreeSeconds = IntervalSave::IntervalSeconds(selectedRowText());
-    m_autoFreeCounter = 0;
+    ErrorTrap trap(ErrorTrap::location(u"Form1.ListView1_Click"), m_platform.msgBox);
+    trap.step(0, [&] { m_platform.settings.write(SettingsValues::Key::OftenIndex.key, QString::number(position)); });
+    m_countdown.setSeconds(IntervalSave::IntervalSeconds(selectedRowText()));
+    m_countdown.restart();
 }
 
 void Form1::PushButton5_Click()
 {
-    ErrorTrap trap(QStringLiteral("in Memvane2021/08/31.Form1.PushButton5_Click "), m_platform.msgBox);
+    ErrorTrap trap(ErrorTrap::location(u"Form1.PushButton5_Click"), m_platform.msgBox);
     if (trap.test(100, [&] { return m_pushButton5->text() == QStringLiteral("Turn On Auto Free"); })) {
         trap.step(102, [&] { m_pushButton5->setText(QStringLiteral("Turn Off Auto Free")); });
         trap.step(104, [&] { setTimer1Interval(1000); });
-        trap.step(106, [&] { m_platform.settings.write(QStringLiteral("StartStopState"), QStringLiteral("On")); });
+        trap.step(106, [&] {
+            m_platform.settings.write(SettingsValues::Key::StartStopState.key, SettingsValues::Word(true));
+        });
     } else if (trap.test(108, [&] { return m_pushButton5->text() == QStringLiteral("Turn Off Auto Free"); })) {
         trap.step(110, [&] { m_pushButton5->setText(QStringLiteral("Turn On Auto Free")); });
         trap.step(112, [&] { setTimer1Interval(0); });
-        trap.step(114, [&] { m_platform.settings.write(QStringLiteral("StartStopState"), QStringLiteral("Off")); });
+        trap.step(114, [&] {
+            m_platform.settings.write(SettingsValues::Key::StartStopState.key, SettingsValues::Word(false));
+        });
     }
 }

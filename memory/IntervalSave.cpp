@@ -44,7 +44,7 @@ void AppendHistoryLine(FileService &files, const QString &path, const QString &l
 
 void FreeMemoryNow(Platform platform)
 {
-    ErrorTrap trap(QStringLiteral("in Memvane2021/08/31.IntervalSave.FreeMemoryNow "), platform.msgBox);
+    ErrorTrap trap(ErrorTrap::location(u"IntervalSave.FreeMemoryNow"), platform.msgBox);
     MEMORYSTATUS status;
     trap.step(102, [&] { status.dwLength = 32; });
     trap.step(104, [&] { platform.memory.GlobalMemoryStatus(status); });

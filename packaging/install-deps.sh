@@ -4,7 +4,7 @@ set -euo pipefail
 
 packages=(
   # build
-  cmake ninja-build g++ make pkg-config qt6-base-dev qt6-base-dev-tools qt6-base-private-dev libxcb1-dev libbenchmark-dev
+  cmake ninja-build g++ make pkg-config git clang-format qt6-base-dev qt6-base-dev-tools qt6-base-private-dev libxcb1-dev libbenchmark-dev
   # fuzz targets: clang with its libFuzzer and sanitizer runtimes
   clang libclang-rt-dev
   # run: Arial is mapped onto the metric-compatible Liberation fonts

@@ -23,7 +23,8 @@ void AddToStartup(ProcessService &process, AutostartService &entries)
 {
     const QString name = executableName(process);
     if (name.isEmpty())
-        throw Failure(QStringLiteral("The program's own file could not be found, so no start-at-logon entry was written."));
+        throw Failure(
+            QStringLiteral("The program's own file could not be found, so no start-at-logon entry was written."));
     // Desktop entries are UTF-8 text; a path with bytes that are not cannot be named there.
     if (!process.executablePath().isValidUtf16())
         throw Failure(QStringLiteral("The program's path %1 is not UTF-8 text, which a start-at-logon entry needs, "

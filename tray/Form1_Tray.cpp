@@ -1,11 +1,11 @@
 // The main window hidden into the notification area and brought back.
-#include "ui/Form1.h"
-
 #include "app/ErrorTrap.h"
 #include "app/Globals.h"
+#include "app/SettingsValues.h"
 #include "platform/SettingsStore.h"
 #include "platform/TrayService.h"
 #include "tray/cSysTray.h"
+#include "ui/Form1.h"
 
 #include <QCheckBox>
 #include <QEvent>
@@ -101,11 +101,11 @@ void Form1::cSysTray1_MouseUp(std::int16_t, std::int32_t)
 
 void Form1::Check8_Click()
 {
-    ErrorTrap trap(QStringLiteral("in Memvane2021/08/31.Form1.Check8_Click "), m_platform.msgBox);
+    ErrorTrap trap(ErrorTrap::location(u"Form1.Check8_Click"), m_platform.msgBox);
     const bool on = m_check8->isChecked();
     bool saved = false;
     trap.step(0, [&] {
-        m_platform.settings.write(QStringLiteral("Minimized"), on ? QStringLiteral("On") : QStringLiteral("Off"));
+        m_platform.settings.write(SettingsValues::Key::Minimized.key, SettingsValues::Word(on));
         saved = true;
     });
     // The box says what is stored, as the start-at-logon box does. Start-up's own

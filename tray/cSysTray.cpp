@@ -1,8 +1,8 @@
 #include "cSysTray.h"
 
 #include "platform/Failure.h"
-#include "tray/mSysTray.h"
 #include "platform/TrayService.h"
+#include "tray/mSysTray.h"
 
 #include <QEventLoop>
 #include <QTimer>

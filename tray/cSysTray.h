@@ -1,7 +1,7 @@
 #pragma once
 
-#include "tray/Picture.h"
 #include "platform/NotifyIconData.h"
+#include "tray/Picture.h"
 
 #include <QObject>
 #include <QString>

@@ -1,8 +1,8 @@
 #include "mSysTray.h"
 
 #include "platform/Failure.h"
-#include "tray/cSysTray.h"
 #include "platform/TrayService.h"
+#include "tray/cSysTray.h"
 
 namespace mSysTray {
 

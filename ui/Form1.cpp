@@ -111,8 +111,9 @@ void setHoverPointer(QWidget *widget, Form1::MousePointer shape, QObject *filter
 } // namespace
 
 Form1::Form1(Platform platform, QWidget *parent)
-    : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
-                          | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint)
+    : QWidget(parent,
+              Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+                  | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint)
     , m_platform(platform)
 {
     setObjectName(QStringLiteral("Form1"));
@@ -227,7 +228,8 @@ void Form1::createControls()
     setHoverPointer(m_listView1->header(), vbDefault, this);
 
     m_frame3 = frame("Frame3", QStringLiteral("Startup Option"), twipRect(120, 3600, 7800, 700));
-    m_check4 = checkBox("Check4", QStringLiteral("Load this software on Windows startup"), twipRect(240, 300, 3690, 255));
+    m_check4 =
+        checkBox("Check4", QStringLiteral("Load this software on Windows startup"), twipRect(240, 300, 3690, 255));
     m_check8 = checkBox("Check8", QStringLiteral("Minimized to system tray"), twipRect(4305, 300, 2580, 255));
     m_check8->hide();
 
@@ -276,7 +278,7 @@ void Form1::connectHandlers()
 void Form1::setTabOrder()
 {
     // The design's tab indexes, restricted to the controls that take the focus.
-    const QList<QWidget *> order = {m_listView1, m_pushButton5, m_pushButton6, m_pushButton1, m_pushButton2,
+    const QList<QWidget *> order = {m_listView1, m_pushButton5, m_pushButton6,  m_pushButton1, m_pushButton2,
                                     m_check8,    m_check4,      m_pushButton11, m_pushButton12};
     for (qsizetype i = 1; i < order.size(); ++i)
         QWidget::setTabOrder(order[i - 1], order[i]);
@@ -324,7 +326,7 @@ void Form1::setStatusCaption(const QString &caption)
 
 void Form1::PushButton11_Click()
 {
-    ErrorTrap trap(QStringLiteral("in Memvane2021/08/31.Form1.PushButton11_Click "), m_platform.msgBox);
+    ErrorTrap trap(ErrorTrap::location(u"Form1.PushButton11_Click"), m_platform.msgBox);
     trap.step(100, [&] {
         m_platform.msgBox.MsgBox(QStringLiteral("Questions? Please contact Team Corvane at ") + Globals::ContactPageUrl,
                                  vbOKOnly, Globals::AppTitle);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "memory/Countdown.h"
 #include "platform/Platform.h"
 #include "ui/SkinFramework.h"
 
@@ -55,7 +56,7 @@ public:
     void PushButton5_Click();
     int Timer1Interval() const { return m_timer1.isActive() ? m_timer1.interval() : 0; }
     void setTimer1Interval(int milliseconds);
-    std::int32_t autoFreeCounter() const { return m_autoFreeCounter; }
+    std::int32_t autoFreeCounter() const { return m_countdown.counter(); }
 
     // Minimize to tray and restore.
     void Form_Resize();
@@ -104,8 +105,7 @@ private:
     // Running while a start that asked for the tray waits for a tray host.
     QDeadlineTimer m_trayWait{0};
 
-    std::int32_t m_autoFreeCounter = 0;
-    int m_autoFreeSeconds = 0;
+    Countdown m_countdown;
     QString m_savedStatusCaption;
     // Set by a mouse press on the list, cleared when that press changed the
     // selection, so that one click is handled once.

@@ -1,9 +1,8 @@
 // The optional skin: recolours the window and its plain controls, then puts the
 // skin on the window.
-#include "ui/Form1.h"
-
 #include "platform/FileService.h"
 #include "platform/ProcessService.h"
+#include "ui/Form1.h"
 
 #include <QApplication>
 #include <QCheckBox>

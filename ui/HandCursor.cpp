@@ -82,7 +82,9 @@ QCursor load(const QByteArray &bytes)
     const QSize size = pictureSize(bytes);
     if (size.width() <= 0 || size.height() <= 0 || size.width() > MaxSide || size.height() > MaxSide)
         throw notACursor(QStringLiteral("its picture of %1 by %2 pixels is not %3 by %3 or smaller.")
-                             .arg(size.width()).arg(size.height()).arg(MaxSide));
+                             .arg(size.width())
+                             .arg(size.height())
+                             .arg(MaxSide));
     QByteArray data = bytes;
     QBuffer buffer(&data);
     QImageReader reader(&buffer, "ico");

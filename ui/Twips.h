@@ -3,4 +3,7 @@
 #include <QtMath>
 
 // The window's layout is kept in its design units: 15 twips make one logical pixel.
-inline int tw(int twips) { return qRound(twips / 15.0); }
+inline int tw(int twips)
+{
+    return qRound(twips / 15.0);
+}

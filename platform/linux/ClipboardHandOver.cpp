@@ -6,10 +6,10 @@
 #include <QGuiApplication>
 #include <QTimer>
 
-#include <xcb/xcb.h>
-
 #include <cstdlib>
 #include <cstring>
+
+#include <xcb/xcb.h>
 
 namespace {
 
@@ -44,8 +44,8 @@ private:
 
 xcb_atom_t atom(xcb_connection_t *connection, const char *name)
 {
-    xcb_intern_atom_reply_t *reply =
-        xcb_intern_atom_reply(connection, xcb_intern_atom(connection, 0, std::uint16_t(std::strlen(name)), name), nullptr);
+    xcb_intern_atom_reply_t *reply = xcb_intern_atom_reply(
+        connection, xcb_intern_atom(connection, 0, std::uint16_t(std::strlen(name)), name), nullptr);
     const xcb_atom_t result = reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
     std::free(reply);
     return result;

@@ -13,6 +13,6 @@ LinuxPlatform::LinuxPlatform(const QString &maker, const QString &product, const
 
 Platform LinuxPlatform::services()
 {
-    return {m_memory, m_msgBox, m_shell, m_clock, m_settings, m_clipboard, m_tray,
-            m_files,  m_environment, m_random, m_process, m_autostart};
+    return {m_memory, m_msgBox, m_shell,       m_clock,  m_settings, m_clipboard,
+            m_tray,   m_files,  m_environment, m_random, m_process,  m_autostart};
 }

@@ -1,9 +1,9 @@
 #pragma once
 
+#include "platform/Platform.h"
 #include "platform/linux/DesktopShell.h"
 #include "platform/linux/IniSettingsStore.h"
 #include "platform/linux/LinuxProcess.h"
-#include "platform/Platform.h"
 #include "platform/linux/PosixFileSystem.h"
 #include "platform/linux/ProcMemoryStatus.h"
 #include "platform/linux/ProcessEnvironment.h"

@@ -6,11 +6,11 @@
 #include <QCoreApplication>
 
 #include <climits>
-#include <malloc.h>
-#include <unistd.h>
-
 #include <cstdio>
 #include <cstdlib>
+
+#include <malloc.h>
+#include <unistd.h>
 
 // Through /proc/self/exe, so a start through a symbolic link (bin/ramtidy) still
 // finds the files beside the real binary. Qt does the same but decodes the bytes

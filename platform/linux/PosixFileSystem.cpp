@@ -7,6 +7,7 @@
 
 #include <cerrno>
 #include <cstring>
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -122,8 +123,7 @@ Failure tooLong(const QString &path, qint64 maxBytes)
 
 // Reads up to `maxBytes`, handing each piece to `take`; a file that grew past the
 // bound while being read is refused too.
-template <typename Take>
-void readAll(int fd, qint64 maxBytes, const QString &path, Take take)
+template <typename Take> void readAll(int fd, qint64 maxBytes, const QString &path, Take take)
 {
     char buffer[64 * 1024];
     qint64 total = 0;
@@ -196,31 +196,31 @@ private:
 
 bool PosixFileSystem::exists(const QString &path) const
 {
-    struct stat info {};
+    struct stat info { };
     return !path.isEmpty() && ::lstat(native(path).constData(), &info) == 0;
 }
 
 bool PosixFileSystem::isRegularFile(const QString &path) const
 {
-    struct stat info {};
+    struct stat info { };
     return !path.isEmpty() && ::lstat(native(path).constData(), &info) == 0 && S_ISREG(info.st_mode);
 }
 
 bool PosixFileSystem::isFolder(const QString &path) const
 {
-    struct stat info {};
+    struct stat info { };
     return !path.isEmpty() && ::lstat(native(path).constData(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
 void PosixFileSystem::makePrivateFolder(const QString &path)
 {
     const QByteArray target = native(path);
-    for (qsizetype slash = target.indexOf('/', 1); ; slash = target.indexOf('/', slash + 1)) {
+    for (qsizetype slash = target.indexOf('/', 1);; slash = target.indexOf('/', slash + 1)) {
         const QByteArray part = slash < 0 ? target : target.left(slash);
         // mkdir applies the mode only to a folder it creates; one that exists keeps its own.
         if (::mkdir(part.constData(), 0700) != 0 && errno != EEXIST)
-            throw Failure(QStringLiteral("The folder %1 could not be created: %2")
-                              .arg(decodePath(part), systemError()));
+            throw Failure(
+                QStringLiteral("The folder %1 could not be created: %2").arg(decodePath(part), systemError()));
         if (slash < 0)
             return;
     }
@@ -234,7 +234,7 @@ void PosixFileSystem::append(const QString &path, const QByteArray &bytes)
     // create failed (a folder we may not write, a read-only disk) is the one to tell.
     if (created < 0 && errno != EEXIST)
         throw Failure(QStringLiteral("The file %1 could not be opened: %2").arg(path, systemError()));
-    struct stat info {};
+    struct stat info { };
     const Descriptor fd(created >= 0 ? created : openChecked(path, O_WRONLY | O_APPEND, Owner::User, info));
     if (created >= 0 && ::fstat(fd.get(), &info) != 0)
         throw Failure(QStringLiteral("The file %1 could not be written: %2").arg(path, systemError()));
@@ -252,13 +252,13 @@ void PosixFileSystem::append(const QString &path, const QByteArray &bytes)
 
 void PosixFileSystem::checkOwnFile(const QString &path) const
 {
-    struct stat info {};
+    struct stat info { };
     const Descriptor fd(openChecked(path, O_RDONLY, Owner::User, info));
 }
 
 bool PosixFileSystem::checkOwnFileIfPresent(const QString &path, qint64 maxBytes) const
 {
-    struct stat info {};
+    struct stat info { };
     if (::lstat(native(path).constData(), &info) != 0 && errno == ENOENT)
         return false;
     const Descriptor fd(openChecked(path, O_RDONLY, Owner::User, info));
@@ -269,13 +269,13 @@ bool PosixFileSystem::checkOwnFileIfPresent(const QString &path, qint64 maxBytes
 
 int PosixFileSystem::openToRead(const QString &path, Owner owner)
 {
-    struct stat info {};
+    struct stat info { };
     return openChecked(path, O_RDONLY, owner, info);
 }
 
 FileService::Text PosixFileSystem::readOwnText(const QString &path, qint64 maxBytes) const
 {
-    struct stat info {};
+    struct stat info { };
     const Descriptor fd(openChecked(path, O_RDONLY, Owner::User, info));
     if (info.st_size > maxBytes)
         throw tooLong(path, maxBytes);
@@ -296,7 +296,7 @@ FileService::Text PosixFileSystem::decodeUtf8(const char *data, qsizetype size, 
 
 QByteArray PosixFileSystem::readProgramFile(const QString &path, qint64 maxBytes) const
 {
-    struct stat info {};
+    struct stat info { };
     const Descriptor fd(openChecked(path, O_RDONLY, Owner::UserOrRoot, info));
     if (info.st_size > maxBytes)
         throw tooLong(path, maxBytes);
@@ -315,7 +315,7 @@ void PosixFileSystem::replace(const QString &path, const QByteArray &bytes)
     const auto failed = [&path](int error) {
         return Failure(QStringLiteral("The file %1 could not be written: %2").arg(path, systemError(error)));
     };
-    struct stat info {};
+    struct stat info { };
     const bool existed = ::lstat(target.constData(), &info) == 0;
     if (!existed && errno != ENOENT)
         throw failed(errno);

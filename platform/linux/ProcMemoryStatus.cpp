@@ -5,6 +5,7 @@
 
 #include <charconv>
 #include <string_view>
+
 #include <unistd.h>
 
 namespace {

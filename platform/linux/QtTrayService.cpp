@@ -11,10 +11,10 @@
 #include <QWidget>
 #include <qpa/qplatformnativeinterface.h>
 
-#include <xcb/xcb.h>
-
 #include <cstdlib>
 #include <utility>
+
+#include <xcb/xcb.h>
 
 namespace {
 
@@ -50,9 +50,9 @@ bool statusNotifierHostRegistered()
     QDBusConnection bus = QDBusConnection::sessionBus();
     if (!bus.isConnected())
         return false;
-    QDBusMessage get = QDBusMessage::createMethodCall(WatcherService, QStringLiteral("/StatusNotifierWatcher"),
-                                                      QStringLiteral("org.freedesktop.DBus.Properties"),
-                                                      QStringLiteral("Get"));
+    QDBusMessage get =
+        QDBusMessage::createMethodCall(WatcherService, QStringLiteral("/StatusNotifierWatcher"),
+                                       QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"));
     get << WatcherService << QStringLiteral("IsStatusNotifierHostRegistered");
     const QDBusMessage reply = bus.call(get, QDBus::Block, 2000);
     return reply.type() == QDBusMessage::ReplyMessage && !reply.arguments().isEmpty()
@@ -122,8 +122,8 @@ void QtTrayService::add(const NotifyIconData &data)
         QDBusConnection bus = QDBusConnection::sessionBus();
         bus.connect(NotificationsService, NotificationsPath, NotificationsService, QStringLiteral("ActionInvoked"),
                     this, SLOT(onNotificationAction(uint, QString)));
-        bus.connect(NotificationsService, NotificationsPath, NotificationsService,
-                    QStringLiteral("NotificationClosed"), this, SLOT(onNotificationClosed(uint, uint)));
+        bus.connect(NotificationsService, NotificationsPath, NotificationsService, QStringLiteral("NotificationClosed"),
+                    this, SLOT(onNotificationClosed(uint, uint)));
     }
     apply(data);
     m_icon->show();
@@ -196,8 +196,8 @@ bool QtTrayService::iconEmbedded() const
         if (!widget->isVisible() || !widget->internalWinId())
             return false;
         xcb_connection_t *connection = x11->connection();
-        xcb_query_tree_reply_t *tree =
-            xcb_query_tree_reply(connection, xcb_query_tree(connection, xcb_window_t(widget->internalWinId())), nullptr);
+        xcb_query_tree_reply_t *tree = xcb_query_tree_reply(
+            connection, xcb_query_tree(connection, xcb_window_t(widget->internalWinId())), nullptr);
         const bool embedded = tree && tree->parent != tree->root;
         std::free(tree);
         return embedded;
@@ -207,12 +207,6 @@ bool QtTrayService::iconEmbedded() const
 
 void QtTrayService::onTrayHostChanged()
 {
-    // Qt embeds again by itself only an icon that once found a host; one shown
-    // before any host existed is shown anew.
-    if (m_icon && isAvailable() && m_icon->geometry().isEmpty()) {
-        m_icon->hide();
-        m_icon->show();
-    }
     availabilityChanged(isAvailable());
 }
 
@@ -256,11 +250,11 @@ void QtTrayService::sendNotification(const QString &title, const QString &text, 
     QVariantMap hints{{QStringLiteral("urgency"), QVariant::fromValue(uchar(1))}};
     if (!appId.isEmpty())
         hints.insert(QStringLiteral("desktop-entry"), appId);
-    QDBusMessage message = QDBusMessage::createMethodCall(NotificationsService, NotificationsPath,
-                                                          NotificationsService, QStringLiteral("Notify"));
+    QDBusMessage message = QDBusMessage::createMethodCall(NotificationsService, NotificationsPath, NotificationsService,
+                                                          QStringLiteral("Notify"));
     // The "default" action is a click on the notification itself.
-    message << appName << m_notificationId << appId << title << text
-            << QStringList{QStringLiteral("default"), appName} << hints << timeout;
+    message << appName << m_notificationId << appId << title << text << QStringList{QStringLiteral("default"), appName}
+            << hints << timeout;
     auto *call = new QDBusPendingCallWatcher(QDBusConnection::sessionBus().asyncCall(message), this);
     connect(call, &QDBusPendingCallWatcher::finished, this, [this](QDBusPendingCallWatcher *finished) {
         const QDBusPendingReply<uint> reply = *finished;
@@ -274,8 +268,8 @@ void QtTrayService::closeNotification()
 {
     if (m_notificationId == 0)
         return;
-    QDBusMessage message = QDBusMessage::createMethodCall(NotificationsService, NotificationsPath,
-                                                          NotificationsService, QStringLiteral("CloseNotification"));
+    QDBusMessage message = QDBusMessage::createMethodCall(NotificationsService, NotificationsPath, NotificationsService,
+                                                          QStringLiteral("CloseNotification"));
     message << std::exchange(m_notificationId, 0u);
     QDBusConnection::sessionBus().asyncCall(message);
 }

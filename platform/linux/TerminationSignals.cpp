@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <csignal>
+
 #include <fcntl.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -38,7 +39,7 @@ TerminationSignals::TerminationSignals()
         return; // the default action, ending the process, still applies
     m_notifier = std::make_unique<QSocketNotifier>(Pipe[0], QSocketNotifier::Read);
     connect(m_notifier.get(), &QSocketNotifier::activated, this, &TerminationSignals::drain);
-    struct sigaction action {};
+    struct sigaction action { };
     action.sa_handler = onSignal;
     sigemptyset(&action.sa_mask);
     // A second signal, should the close itself hang, takes the default action.
@@ -62,7 +63,6 @@ TerminationSignals::~TerminationSignals()
 void TerminationSignals::drain()
 {
     char bytes[16];
-    while (::read(Pipe[0], bytes, sizeof bytes) > 0) {
-    }
+    while (::read(Pipe[0], bytes, sizeof bytes) > 0) { }
     emit requested();
 }

@@ -42,12 +42,23 @@ QString XdgAutostart::execArgument(const QString &argument)
     QString value;
     for (const QChar c : quoted) {
         switch (c.unicode()) {
-        case '\\': value += QStringLiteral("\\\\"); break;
-        case '\n': value += QStringLiteral("\\n"); break;
-        case '\t': value += QStringLiteral("\\t"); break;
-        case '\r': value += QStringLiteral("\\r"); break;
-        case '%': value += QStringLiteral("%%"); break;
-        default: value += c;
+        case '\\':
+            value += QStringLiteral("\\\\");
+            break;
+        case '\n':
+            value += QStringLiteral("\\n");
+            break;
+        case '\t':
+            value += QStringLiteral("\\t");
+            break;
+        case '\r':
+            value += QStringLiteral("\\r");
+            break;
+        case '%':
+            value += QStringLiteral("%%");
+            break;
+        default:
+            value += c;
         }
     }
     return u'"' + value + u'"';

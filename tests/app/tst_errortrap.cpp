@@ -1,6 +1,6 @@
 #include "app/ErrorTrap.h"
-#include "platform/Failure.h"
 #include "app/Globals.h"
+#include "platform/Failure.h"
 #include "support/doubles/FakeMessageBox.h"
 
 #include <QTest>

@@ -1,11 +1,12 @@
 // Hostile files and failing disks, on real files, a real second user and real
 // mounts. Every case checks what the user is told and that nothing of anyone's
 // was changed. Run as root (as CI does) to cover the cases that need it.
-#include "support/doubles/FakePlatform.h"
+#include "app/GuardedApplication.h"
 #include "platform/Failure.h"
 #include "platform/linux/IniSettingsStore.h"
 #include "platform/linux/PosixFileSystem.h"
 #include "platform/linux/ProcMemoryStatus.h"
+#include "support/doubles/FakePlatform.h"
 #include "ui/Form1.h"
 
 #include <QCheckBox>
@@ -15,8 +16,10 @@
 #include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 #include <csignal>
+
 #include <sys/mount.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -40,7 +43,7 @@ bool writeFile(const QString &path, const QByteArray &bytes)
 
 mode_t modeOf(const QString &path)
 {
-    struct stat info {};
+    struct stat info { };
     return ::stat(QFile::encodeName(path).constData(), &info) == 0 ? info.st_mode & 07777 : 0;
 }
 
@@ -82,9 +85,13 @@ private slots:
     void settingsFile();
     void hostileFile_data();
     void hostileFile();
+    void escapedFailure();
 
 private:
-    void click(const char *name) { QTest::mouseClick(m_form->findChild<QWidget *>(QLatin1String(name)), Qt::LeftButton); }
+    void click(const char *name)
+    {
+        QTest::mouseClick(m_form->findChild<QWidget *>(QLatin1String(name)), Qt::LeftButton);
+    }
 
     std::unique_ptr<QTemporaryDir> m_dir;
     QString m_log;
@@ -117,6 +124,7 @@ void TestFaults::cleanup()
 
 void TestFaults::hostileLog_data()
 {
+    // clang-format off
     QTest::addColumn<QString>("button");
     QTest::addColumn<QString>("planted");
     QTest::addColumn<QString>("told"); // a word of what the user is told; empty for nothing
@@ -132,6 +140,7 @@ void TestFaults::hostileLog_data()
     QTest::newRow("view: link to another's file") << "PushButton1" << "link" << "symbolic link" << untouched;
     QTest::newRow("view: another user's file") << "PushButton1" << "theirs" << "another user" << untouched;
     QTest::newRow("clear: link in the log's place") << "PushButton12" << "link" << "" << untouched;
+    // clang-format on
 }
 
 void TestFaults::hostileLog()
@@ -218,13 +227,12 @@ void TestFaults::writeCutShort()
         QVERIFY(writeFile(Globals::HistoryLogPath, before));
         QFile filler(small + QStringLiteral("/filler"));
         QVERIFY(filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
-        while (filler.write(QByteArray(4096, 'f')) > 0) {
-        }
+        while (filler.write(QByteArray(4096, 'f')) > 0) { }
     } else {
         QVERIFY(writeFile(m_log, before));
     }
     const QString path = Globals::HistoryLogPath;
-    struct rlimit old {};
+    struct rlimit old { };
     ::getrlimit(RLIMIT_FSIZE, &old);
     const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
     if (how == u"rlimit") {
@@ -308,9 +316,9 @@ void TestFaults::settingsFile()
     IniSettingsStore store(path, QStringLiteral("Ramtidy"));
     FakePlatform platform;
     Platform services = platform.services();
-    Platform withStore{services.memory, services.msgBox, services.shell, services.clock, store, services.clipboard,
-                       services.tray, services.files, services.environment, services.random, services.process,
-                       services.autostart};
+    Platform withStore{services.memory,    services.msgBox,   services.shell, services.clock,       store,
+                       services.clipboard, services.tray,     services.files, services.environment, services.random,
+                       services.process,   services.autostart};
     platform.environment.values = {{"TEMP", m_dir->path()}};
     Form1 form(withStore);
     QElapsedTimer clock;
@@ -321,7 +329,8 @@ void TestFaults::settingsFile()
     for (const auto &box : platform.msgBox.shown)
         shown << box.text.section(QStringLiteral("Form_Load at line "), 1).section(u'\r', 0, 0).toInt();
     QCOMPARE(shown, boxes);
-    QVERIFY(told.isEmpty() || (platform.msgBox.shown[0].text.contains(told) && platform.msgBox.shown[0].text.size() < 300));
+    QVERIFY(told.isEmpty()
+            || (platform.msgBox.shown[0].text.contains(told) && platform.msgBox.shown[0].text.size() < 300));
     platform.msgBox.shown.clear();
     form.findChild<QCheckBox *>(QStringLiteral("Check8"))->setChecked(true);
     QCOMPARE(form.findChild<QCheckBox *>(QStringLiteral("Check8"))->isChecked(), !writeFails); // as stored
@@ -351,11 +360,14 @@ void TestFaults::hostileFile()
         QCOMPARE(status.dwTotalPhys, 0u); // silent zeros, as for an unreadable file
     } else if (what == u"autostart") {
         QVERIFY(QFile::link(m_victim, m_dir->filePath(QStringLiteral("ramtidy.desktop"))));
-        QVERIFY_THROWS_EXCEPTION(Failure, m_platform->files.replace(m_dir->filePath(QStringLiteral("ramtidy.desktop")), "x"));
+        QVERIFY_THROWS_EXCEPTION(Failure,
+                                 m_platform->files.replace(m_dir->filePath(QStringLiteral("ramtidy.desktop")), "x"));
     } else {
         QVERIFY(QFile::copy(qEnvironmentVariable("RAMTIDY_CURSOR"), m_dir->filePath(QStringLiteral("cursor"))));
-        QCOMPARE(::mkdir(scratch + "/caf\xe9", 0700) | ::rename(scratch + "/cursor", scratch + "/caf\xe9/HAND-M.CUR"), 0);
-        const auto tidy = qScopeGuard([&] { ::unlink(scratch + "/caf\xe9/HAND-M.CUR"), ::rmdir(scratch + "/caf\xe9"); });
+        QCOMPARE(::mkdir(scratch + "/caf\xe9", 0700) | ::rename(scratch + "/cursor", scratch + "/caf\xe9/HAND-M.CUR"),
+                 0);
+        const auto tidy =
+            qScopeGuard([&] { ::unlink(scratch + "/caf\xe9/HAND-M.CUR"), ::rmdir(scratch + "/caf\xe9"); });
         m_platform->process.folder = PosixFileSystem::decodePath(scratch + "/caf\xe9");
         m_form = std::make_unique<Form1>(m_platform->services());
         m_form->Form_Load();
@@ -368,5 +380,28 @@ void TestFaults::hostileFile()
     QCOMPARE(bytesOf(m_victim), QByteArray("someone else's secret\n"));
 }
 
-QTEST_MAIN(TestFaults)
+// A handler that lets a failure through: the error box at the event loop, and the
+// program goes on.
+void TestFaults::escapedFailure()
+{
+    auto *app = static_cast<GuardedApplication *>(QCoreApplication::instance());
+    app->setMessageBoxes(&m_platform->msgBox);
+    QTimer thrower;
+    thrower.setObjectName(QStringLiteral("Thrower"));
+    thrower.setSingleShot(true);
+    connect(&thrower, &QTimer::timeout, [] { throw Failure(QStringLiteral("Escaped.")); });
+    thrower.start(0);
+    QTRY_COMPARE(m_platform->msgBox.shown.size(), 1);
+    app->setMessageBoxes(nullptr);
+    QVERIFY(m_platform->msgBox.shown[0].text.startsWith(u"Escaped.\r\nin Memvane2021/08/31.Thrower at line 0"));
+}
+
+int main(int argc, char *argv[])
+{
+    GuardedApplication app(argc, argv);
+    app.setAttribute(Qt::AA_Use96Dpi, true);
+    TestFaults test;
+    QTEST_SET_MAIN_SOURCE_PATH
+    return QTest::qExec(&test, argc, argv);
+}
 #include "tst_faults.moc"

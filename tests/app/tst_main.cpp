@@ -46,6 +46,7 @@ void TestMain::formatSeconds()
 
 void TestMain::makeAppTitle_data()
 {
+    // clang-format off
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("title");
     QTest::newRow("no space: the name itself") << "Ramtidy" << "Ramtidy";
@@ -58,6 +59,7 @@ void TestMain::makeAppTitle_data()
     QVERIFY(fifty.size() == 50);
     QTest::newRow("50 characters cut twice") << fifty << "Aaaaaaaaa Bbbbbbbbb Cccccccccc Ddddddddd";
     QTest::newRow("long word left with no space to cut") << QString(45, u'x') + " tail" << QString(45, u'x');
+    // clang-format on
 }
 
 void TestMain::makeAppTitle()
@@ -69,6 +71,7 @@ void TestMain::makeAppTitle()
 
 void TestMain::dropLastWord_data()
 {
+    // clang-format off
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("word");
     QTest::addColumn<QString>("result");
@@ -79,6 +82,7 @@ void TestMain::dropLastWord_data()
     QTest::newRow("empty word drops any last word") << "Ramtidy Memory" << "" << "Ramtidy";
     QTest::newRow("blanks trimmed") << "  Ramtidy   Software" << "Software" << "Ramtidy";
     QTest::newRow("other last word") << "Ramtidy Tools" << "Software" << "Ramtidy Tools";
+    // clang-format on
 }
 
 void TestMain::dropLastWord()
@@ -91,12 +95,14 @@ void TestMain::dropLastWord()
 
 void TestMain::stripFileNameChars_data()
 {
+    // clang-format off
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("result");
     QTest::newRow("example") << "A (b) c-d.e" << "Abcde";
     QTest::newRow("all 25 removed") << " \t$/\\*:?<>|#'.,\"()-+=%;{}" << "";
     QTest::newRow("others kept in order") << "a_1~!@^&[]`é" << "a_1~!@^&[]`é";
     QTest::newRow("product name") << "Ramtidy" << "Ramtidy";
+    // clang-format on
 }
 
 void TestMain::stripFileNameChars()

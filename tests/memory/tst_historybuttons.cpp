@@ -25,7 +25,10 @@ private slots:
     void clearedLogStartsAfresh();
 
 private:
-    void click(const char *name) { QTest::mouseClick(m_form->findChild<QPushButton *>(QLatin1String(name)), Qt::LeftButton); }
+    void click(const char *name)
+    {
+        QTest::mouseClick(m_form->findChild<QPushButton *>(QLatin1String(name)), Qt::LeftButton);
+    }
     void writeLog(const QByteArray &bytes);
     QString status() const { return m_form->findChild<QGroupBox *>(QStringLiteral("Frame2"))->title(); }
 

@@ -1,8 +1,8 @@
-#include "platform/Failure.h"
 #include "app/Globals.h"
-#include "support/doubles/FakePlatform.h"
 #include "memory/IntervalSave.h"
+#include "platform/Failure.h"
 #include "platform/linux/PosixFileSystem.h"
+#include "support/doubles/FakePlatform.h"
 
 #include <QDir>
 #include <QFile>
@@ -51,6 +51,7 @@ QByteArray TestHistoryLog::contents(const QString &path)
 
 void TestHistoryLog::logPath_data()
 {
+    // clang-format off
     QTest::addColumn<QString>("temp");
     QTest::addColumn<QString>("stateHome");
     QTest::addColumn<QString>("home");
@@ -63,6 +64,7 @@ void TestHistoryLog::logPath_data()
     QTest::newRow("relative TEMP taken as unset") << "tmp" << QString() << "@" << "@/.local/state/Corvane/Ramtidy.txt";
     QTest::newRow("HOME unset: the account's home") << QString() << QString() << QString()
                                                     << "@/account/.local/state/Corvane/Ramtidy.txt";
+    // clang-format on
 }
 
 void TestHistoryLog::logPath()
@@ -73,8 +75,8 @@ void TestHistoryLog::logPath()
     QFETCH(QString, path);
     const QString scratch = m_dir->path();
     FakeEnvironment env;
-    env.values = {{"TEMP", temp}, {"XDG_STATE_HOME", stateHome.replace(u'@', scratch)},
-                  {"HOME", home.replace(u'@', scratch)}};
+    env.values = {
+        {"TEMP", temp}, {"XDG_STATE_HOME", stateHome.replace(u'@', scratch)}, {"HOME", home.replace(u'@', scratch)}};
     env.account = scratch + QStringLiteral("/account");
     PosixFileSystem files;
     QCOMPARE(IntervalSave::HistoryLogPathFor(env, files), path.replace(u'@', scratch));
@@ -86,7 +88,7 @@ void TestHistoryLog::stateFolderIsPrivate()
     env.values = {{"HOME", m_dir->path()}, {"TEMP", QString()}, {"XDG_STATE_HOME", QString()}};
     PosixFileSystem files;
     const QByteArray folder = QFile::encodeName(QFileInfo(IntervalSave::HistoryLogPathFor(env, files)).path());
-    struct stat info {};
+    struct stat info { };
     QCOMPARE(::stat(folder.constData(), &info), 0);
     QCOMPARE(info.st_mode & 0777, 0700u);
     // A folder that already exists keeps the mode its owner gave it.
@@ -100,9 +102,8 @@ void TestHistoryLog::appendsWholeLines()
 {
     IntervalSave::AppendHistoryLine(m_files, m_log, QStringLiteral("RAM Memory was freed at 12/6/2026 5:30:12 PM"));
     IntervalSave::AppendHistoryLine(m_files, m_log, QStringLiteral("zweite Zeile ü"));
-    QCOMPARE(contents(m_log),
-             QByteArray("RAM Memory was freed at 12/6/2026 5:30:12 PM\r\nzweite Zeile \xc3\xbc\r\n"));
-    struct stat info {};
+    QCOMPARE(contents(m_log), QByteArray("RAM Memory was freed at 12/6/2026 5:30:12 PM\r\nzweite Zeile \xc3\xbc\r\n"));
+    struct stat info { };
     QCOMPARE(::stat(QFile::encodeName(m_log).constData(), &info), 0);
     QCOMPARE(info.st_mode & 0777, 0600u);
 }

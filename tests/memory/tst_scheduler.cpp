@@ -1,7 +1,7 @@
 #include "app/Globals.h"
 #include "app/Main.h"
-#include "support/doubles/FakePlatform.h"
 #include "memory/IntervalSave.h"
+#include "support/doubles/FakePlatform.h"
 #include "ui/Form1.h"
 
 #include <QGroupBox>
@@ -356,6 +356,7 @@ void TestScheduler::everyRowsInterval()
 // of it: a call queued before the handler shows what it saw each time.
 void TestScheduler::pendingEventsRun_data()
 {
+    // clang-format off
     QTest::addColumn<QString>("action");
     QTest::addColumn<QStringList>("seen");
     QTest::newRow("free button, after its first caption") << "free" << QStringList{"Freeing Memory..."};
@@ -363,6 +364,7 @@ void TestScheduler::pendingEventsRun_data()
         << "tick" << QStringList{"Next free will occur in 00:00:00", "Freeing memory is running in background...",
                                  "Auto Free Memory Complete at 12/6/2026 5:30:12 PM"};
     QTest::newRow("clear, before the file goes") << "clear" << QStringList{"log present"};
+    // clang-format on
 }
 
 void TestScheduler::pendingEventsRun()
@@ -374,7 +376,7 @@ void TestScheduler::pendingEventsRun()
     QStringList recorded;
     std::function<void()> record = [&] {
         recorded << (action == u"clear" ? (QFile::exists(Globals::HistoryLogPath) ? QStringLiteral("log present")
-                                                                                   : QStringLiteral("log gone"))
+                                                                                  : QStringLiteral("log gone"))
                                         : status());
         if (recorded.size() < seen.size())
             QMetaObject::invokeMethod(m_form.get(), record, Qt::QueuedConnection);

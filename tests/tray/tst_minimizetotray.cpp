@@ -34,7 +34,10 @@ private slots:
 private:
     void load();
     // Ends a balloon's wait as the tray would when it times out.
-    void balloonTimesOutSoon() { QTimer::singleShot(20, [this] { m_platform->tray.inject(NIN_BALLOONTIMEOUT); }); }
+    void balloonTimesOutSoon()
+    {
+        QTimer::singleShot(20, [this] { m_platform->tray.inject(NIN_BALLOONTIMEOUT); });
+    }
     QList<FakeTrayService::Sent> balloons() const;
     QCheckBox *check(const char *name) { return m_form->findChild<QCheckBox *>(QLatin1String(name)); }
 
@@ -101,8 +104,9 @@ void TestMinimizeToTray::minimizeHidesWithOneBalloon()
     QCOMPARE(balloons().size(), 1);
     const NotifyIconData balloon = balloons()[0].data;
     QCOMPARE(balloon.szInfoTitle, QStringLiteral("Ramtidy"));
-    QCOMPARE(balloon.szInfo, QStringLiteral("has been minimized to the system tray.\r\n"
-                                            "Click on the blue 'C' icon (C for Corvane) to bring the software back."));
+    QCOMPARE(balloon.szInfo,
+             QStringLiteral("has been minimized to the system tray.\r\n"
+                            "Click on the blue 'C' icon (C for Corvane) to bring the software back."));
     QCOMPARE(balloon.uTimeout, 5000u);
 
     m_platform->tray.inject(WM_LBUTTONDOWN);

@@ -149,6 +149,7 @@ void TestSysTray::bitmapKeepsTheIcon()
 
 void TestSysTray::textLimits_data()
 {
+    // clang-format off
     QTest::addColumn<QString>("text");
     QTest::addColumn<int>("width");
     QTest::addColumn<QString>("field");
@@ -160,6 +161,7 @@ void TestSysTray::textLimits_data()
     QTest::newRow("umlauts never split") << QString(100, u'ü') << 128 << QString(63, u'ü');
     const QString emoji = QString::fromUtf8("\xF0\x9F\x98\x80"); // four bytes, two UTF-16 units
     QTest::newRow("emoji never split") << QString(32, u'x') + emoji.repeated(10) << 64 << QString(32, u'x') + emoji.repeated(7);
+    // clang-format on
 }
 
 void TestSysTray::textLimits()
@@ -249,7 +251,7 @@ void TestSysTray::balloonClosedEarlyEndsTheWait()
     QVERIFY2(clock.elapsed() < 30000, "the wait ran its whole time");
     QVERIFY(!control.balloonShowing());
     QCOMPARE(tray.sent.last().data.szInfo, QStringLiteral("text")); // no removal sent
-    QCOMPARE(ups.size() + downs.size(), 0);                         // a balloon click is no mouse event
+    QCOMPARE(ups.size() + downs.size(), 0); // a balloon click is no mouse event
 }
 
 void TestSysTray::balloonOverflow()
@@ -268,9 +270,12 @@ void TestSysTray::notificationsBecomeEvents()
     control.setInTray(true);
     QList<QString> events;
     connect(&control, &cSysTray::MouseMove, [&](std::int32_t id) { events << QStringLiteral("move %1").arg(id); });
-    connect(&control, &cSysTray::MouseDown, [&](std::int16_t b, std::int32_t id) { events << QStringLiteral("down %1 %2").arg(b).arg(id); });
-    connect(&control, &cSysTray::MouseUp, [&](std::int16_t b, std::int32_t id) { events << QStringLiteral("up %1 %2").arg(b).arg(id); });
-    connect(&control, &cSysTray::MouseDblClick, [&](std::int16_t b, std::int32_t id) { events << QStringLiteral("dbl %1 %2").arg(b).arg(id); });
+    connect(&control, &cSysTray::MouseDown,
+            [&](std::int16_t b, std::int32_t id) { events << QStringLiteral("down %1 %2").arg(b).arg(id); });
+    connect(&control, &cSysTray::MouseUp,
+            [&](std::int16_t b, std::int32_t id) { events << QStringLiteral("up %1 %2").arg(b).arg(id); });
+    connect(&control, &cSysTray::MouseDblClick,
+            [&](std::int16_t b, std::int32_t id) { events << QStringLiteral("dbl %1 %2").arg(b).arg(id); });
     for (std::uint32_t message : {0x200u, 0x201u, 0x202u, 0x203u, 0x204u, 0x205u, 0x206u, 0x207u, 0x208u, 0x402u})
         tray.inject(message);
     QCoreApplication::processEvents();

@@ -4,19 +4,19 @@
 
 #include <QAccessible>
 #include <QApplication>
-#include <QRegularExpression>
+#include <QCheckBox>
 #include <QDir>
 #include <QFile>
-#include <QTemporaryDir>
-#include <QScopeGuard>
-#include <QCheckBox>
 #include <QFontMetrics>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QRegularExpression>
+#include <QScopeGuard>
 #include <QScreen>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <QTreeWidget>
@@ -137,6 +137,7 @@ void TestForm1::window()
 
 void TestForm1::controls_data()
 {
+    // clang-format off
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("caption");
     QTest::addColumn<QRect>("geometry");
@@ -168,6 +169,7 @@ void TestForm1::controls_data()
         << "Clear History Log";
     QTest::newRow("ListView1") << "ListView1" << "" << QRect(8, 127, 520, 109) << true
         << "";
+    // clang-format on
 }
 
 void TestForm1::controls()
@@ -230,8 +232,9 @@ void TestForm1::tabOrder()
             chain << w->objectName();
         w = w->nextInFocusChain();
     } while (w != start);
-    QCOMPARE(chain, QStringList({"ListView1", "PushButton5", "PushButton6", "PushButton1", "PushButton2", "Check8",
-                                 "Check4", "PushButton11", "PushButton12"}));
+    QCOMPARE(chain,
+             QStringList({"ListView1", "PushButton5", "PushButton6", "PushButton1", "PushButton2", "Check8", "Check4",
+                          "PushButton11", "PushButton12"}));
 }
 
 void TestForm1::ramPanel()
@@ -340,6 +343,7 @@ void TestForm1::hoverPointer()
 // decides on the home page, with the boxes each case gives.
 void TestForm1::startUpFiles_data()
 {
+    // clang-format off
     QTest::addColumn<QString>("skin"); // a file's contents, "<folder>", "<link>" or "" for none
     QTest::addColumn<QString>("cursor"); // "<real>", other contents, or "" for none
     QTest::addColumn<double>("draw");
@@ -365,6 +369,7 @@ void TestForm1::startUpFiles_data()
     QTest::newRow("draw 8 does not") << "" << "" << 0.07 << false << QList<int>{} << false << false;
     QTest::newRow("draw 6 does not") << "" << "" << 0.059 << false << QList<int>{} << false << false;
     QTest::newRow("home page that cannot open") << "" << "" << 0.06 << true << QList<int>{108} << false << false;
+    // clang-format on
 }
 
 void TestForm1::startUpFiles()
@@ -393,9 +398,10 @@ void TestForm1::startUpFiles()
     }
     const QString cursorPath = folder.filePath(QStringLiteral("HAND-M.CUR"));
     if (cursor.startsWith(u'<')) {
-        QVERIFY(QFile::copy(cursor == u"<real>" ? qEnvironmentVariable("RAMTIDY_CURSOR")
-                                                : qEnvironmentVariable("RAMTIDY_FIXTURES") // 17 KB, 2100 by 2100 decoded
-                                                      + "/../../../fuzz/corpus/fuzz_cursor/png-2100x2100.cur",
+        QVERIFY(QFile::copy(cursor == u"<real>"
+                                ? qEnvironmentVariable("RAMTIDY_CURSOR")
+                                : qEnvironmentVariable("RAMTIDY_FIXTURES") // 17 KB, 2100 by 2100 decoded
+                                    + "/../../../fuzz/corpus/fuzz_cursor/png-2100x2100.cur",
                             cursorPath));
     } else if (!cursor.isEmpty()) {
         QFile file(cursorPath);
@@ -433,7 +439,8 @@ void TestForm1::startUpFiles()
     QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));
     QCOMPARE(m_form->grab().toImage().pixelColor(QPoint(4, 4)), expected);
     QCOMPARE(m_form->styleSheet().isEmpty(), !recoloured || !boxes.isEmpty());
-    QVERIFY(!m_form->styleSheet().contains(QRegularExpression(QStringLiteral("(qproperty-|padding|margin|border-left)[a-z-]*:"))));
+    QVERIFY(!m_form->styleSheet().contains(
+        QRegularExpression(QStringLiteral("(qproperty-|padding|margin|border-left)[a-z-]*:"))));
     QCOMPARE(control<QPushButton>("PushButton5")->text(), QStringLiteral("Turn Off Auto Free"));
 
     if (cursor == u"<real>") {
@@ -445,6 +452,7 @@ void TestForm1::startUpFiles()
 
 void TestForm1::darkPaletteContrast_data()
 {
+    // clang-format off
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("part"); // which text of the control
     for (const char *frame : {"Frame1", "Frame2", "Frame3"})
@@ -460,6 +468,7 @@ void TestForm1::darkPaletteContrast_data()
     QTest::newRow("ListView1 header") << "ListView1" << "header";
     QTest::newRow("ListView1 row") << "ListView1" << "row";
     QTest::newRow("ListView1 selected row") << "ListView1" << "selected";
+    // clang-format on
 }
 
 // Whatever the desktop's colours, every text stays readable on its own background.
@@ -488,8 +497,7 @@ void TestForm1::darkPaletteContrast()
     QRect area; // in the widget's coordinates
     if (part == u"title") {
         const QFontMetrics metrics(widget->font());
-        area = QRect(0, 0, metrics.horizontalAdvance(static_cast<QGroupBox *>(widget)->title()) + 16,
-                     metrics.height());
+        area = QRect(0, 0, metrics.horizontalAdvance(static_cast<QGroupBox *>(widget)->title()) + 16, metrics.height());
     } else if (auto *box = qobject_cast<QCheckBox *>(widget)) {
         const int indicator = box->style()->pixelMetric(QStyle::PM_IndicatorWidth, nullptr, box)
             + box->style()->pixelMetric(QStyle::PM_CheckBoxLabelSpacing, nullptr, box);
@@ -533,7 +541,8 @@ void TestForm1::captionOnScreen()
     const auto check = [&](const QString &caption) {
         QCOMPARE(frame->title(), caption);
         QCoreApplication::processEvents();
-        const QImage shown = m_form->screen()->grabWindow(m_form->winId()).toImage().convertToFormat(QImage::Format_RGB32);
+        const QImage shown =
+            m_form->screen()->grabWindow(m_form->winId()).toImage().convertToFormat(QImage::Format_RGB32);
         const QImage drawn = m_form->grab().toImage().convertToFormat(QImage::Format_RGB32);
         if (shown != drawn) {
             shown.save(QDir::temp().filePath(QStringLiteral("caption-shown.png")));

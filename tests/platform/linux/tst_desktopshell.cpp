@@ -92,6 +92,7 @@ void TestDesktopShell::openerThatFailsIsReported()
 
 void TestDesktopShell::autostartExec_data()
 {
+    // clang-format off
     QTest::addColumn<QString>("path");
     QTest::addColumn<QString>("exec");
     QTest::newRow("plain") << "/usr/lib/ramtidy/ramtidy" << "\"/usr/lib/ramtidy/ramtidy\"";
@@ -99,6 +100,7 @@ void TestDesktopShell::autostartExec_data()
     QTest::newRow("quote, dollar, backtick") << "/o/\"$(x)`y`/r" << "\"/o/\\\\\"\\\\$(x)\\\\`y\\\\`/r\"";
     QTest::newRow("backslash") << "/o/a\\b/r" << "\"/o/a\\\\\\\\b/r\"";
     QTest::newRow("percent") << "/o/100%/r" << "\"/o/100%%/r\"";
+    // clang-format on
 }
 
 void TestDesktopShell::autostartExec()

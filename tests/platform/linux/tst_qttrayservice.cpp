@@ -11,7 +11,8 @@ public:
         if (event->type() != TrayCallbackEvent::type())
             return QObject::event(event);
         const auto *callback = static_cast<TrayCallbackEvent *>(event);
-        received << QStringLiteral("%1/%2/%3").arg(callback->uMsg, 0, 16).arg(callback->wParam).arg(callback->lParam, 0, 16);
+        received
+            << QStringLiteral("%1/%2/%3").arg(callback->uMsg, 0, 16).arg(callback->wParam).arg(callback->lParam, 0, 16);
         return true;
     }
     QStringList received;
@@ -48,7 +49,8 @@ void TestQtTrayService::activationsInOrder()
     for (auto reason : {QSystemTrayIcon::Trigger, QSystemTrayIcon::MiddleClick, QSystemTrayIcon::Context,
                         QSystemTrayIcon::DoubleClick})
         emit tray.icon()->activated(reason);
-    QTRY_COMPARE(receiver.received, QStringList({"465/0/201", "465/0/202", "465/0/204", "465/0/205", "465/0/203", "465/0/202"}));
+    QTRY_COMPARE(receiver.received,
+                 QStringList({"465/0/201", "465/0/202", "465/0/204", "465/0/205", "465/0/203", "465/0/202"}));
     QVERIFY(tray.ShellNotifyIcon(NIM_DELETE, addRecord(receiver)));
     QVERIFY(!tray.icon());
 }

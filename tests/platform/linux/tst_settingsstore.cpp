@@ -1,7 +1,7 @@
-#include "support/doubles/FakeEnvironment.h"
 #include "platform/Failure.h"
-#include "platform/linux/IniSettingsStore.h"
 #include "platform/XdgFolders.h"
+#include "platform/linux/IniSettingsStore.h"
+#include "support/doubles/FakeEnvironment.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -34,6 +34,7 @@ void TestSettingsStore::init()
 
 void TestSettingsStore::configHome_data()
 {
+    // clang-format off
     QTest::addColumn<QString>("configHome");
     QTest::addColumn<QString>("home");
     QTest::addColumn<QString>("folder");
@@ -43,6 +44,7 @@ void TestSettingsStore::configHome_data()
     QTest::newRow("relative XDG_CONFIG_HOME ignored") << "cfg" << "/h" << "/h/.config";
     QTest::newRow("HOME unset: the account's home") << QString() << QString() << "/home/account/.config";
     QTest::newRow("relative HOME: the account's home") << QString() << "h" << "/home/account/.config";
+    // clang-format on
 }
 
 void TestSettingsStore::configHome()
@@ -79,7 +81,8 @@ void TestSettingsStore::writeIsOnDiskAtOnce()
     QVERIFY(text.startsWith("[Ramtidy]\n"));
     QVERIFY(text.contains("OftenIndex=11\n"));
     QVERIFY(text.contains("Windows%20Startup=On\n"));
-    QCOMPARE(IniSettingsStore(m_path, QStringLiteral("Ramtidy")).read(QStringLiteral("Windows Startup"), QString()), QStringLiteral("On"));
+    QCOMPARE(IniSettingsStore(m_path, QStringLiteral("Ramtidy")).read(QStringLiteral("Windows Startup"), QString()),
+             QStringLiteral("On"));
 }
 
 void TestSettingsStore::lastWriteWins()

@@ -1,5 +1,8 @@
 #pragma once
 
+#include "app/Globals.h"
+#include "platform/Platform.h"
+#include "platform/linux/PosixFileSystem.h"
 #include "support/doubles/FakeAutostart.h"
 #include "support/doubles/FakeClipboard.h"
 #include "support/doubles/FakeClock.h"
@@ -11,9 +14,6 @@
 #include "support/doubles/FakeSettingsStore.h"
 #include "support/doubles/FakeShell.h"
 #include "support/doubles/FakeTrayService.h"
-#include "app/Globals.h"
-#include "platform/Platform.h"
-#include "platform/linux/PosixFileSystem.h"
 
 // A full set of test doubles; files are real, in the folders a test chooses.
 struct FakePlatform {
@@ -39,6 +39,7 @@ struct FakePlatform {
 
     Platform services()
     {
-        return {memory, msgBox, shell, clock, settings, clipboard, tray, files, environment, random, process, autostart};
+        return {memory, msgBox, shell,       clock,  settings, clipboard,
+                tray,   files,  environment, random, process,  autostart};
     }
 };

@@ -9,7 +9,7 @@ public:
     QString executablePath() const override { return folder + QStringLiteral("/ramtidy"); }
     QString programFolder() const override { return folder; }
     void EndProgram() override { ++ended, onEnd ? onEnd() : void(); }
-    void releaseUnusedMemory() override {}
+    void releaseUnusedMemory() override { }
 
     QString folder = QStringLiteral("/nonexistent/program");
     int ended = 0;

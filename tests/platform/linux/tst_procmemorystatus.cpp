@@ -1,4 +1,3 @@
-#include "support/doubles/FakeMemoryStatus.h"
 #include "memory/mMemory.h"
 #include "platform/linux/LinuxProcess.h"
 #include "platform/linux/ProcMemoryStatus.h"
@@ -13,15 +12,12 @@
 #include <cstring>
 #include <vector>
 
-class TestMemoryStatus : public QObject {
+class TestProcMemoryStatus : public QObject {
     Q_OBJECT
 
 private slots:
     void captures_data();
     void captures();
-    void arithmetic_data();
-    void arithmetic();
-    void oneQueryPerFigure();
     void missingFileGivesZeros();
     void eachQueryReadsAfresh();
     void agreesWithFree();
@@ -33,8 +29,9 @@ static QString fixture(const QString &name)
     return QDir(qEnvironmentVariable("RAMTIDY_FIXTURES")).filePath(QStringLiteral("meminfo/") + name);
 }
 
-void TestMemoryStatus::captures_data()
+void TestProcMemoryStatus::captures_data()
 {
+    // clang-format off
     QTest::addColumn<QString>("file");
     QTest::addColumn<QString>("total");
     QTest::addColumn<QString>("free");
@@ -46,9 +43,10 @@ void TestMemoryStatus::captures_data()
     QTest::newRow("available above total: MemFree stands in")
         << "container-avail-above-total.txt" << "2097152" << "1048576" << "1048576";
     QTest::newRow("truncated: what is there counts") << "truncated.txt" << "8000000" << "0" << "8000000";
+    // clang-format on
 }
 
-void TestMemoryStatus::captures()
+void TestProcMemoryStatus::captures()
 {
     QFETCH(QString, file);
     QFETCH(QString, total);
@@ -60,50 +58,7 @@ void TestMemoryStatus::captures()
     QCOMPARE(mMemory::UsedRAM(source), used);
 }
 
-void TestMemoryStatus::arithmetic_data()
-{
-    QTest::addColumn<qulonglong>("totalBytes");
-    QTest::addColumn<qulonglong>("availBytes");
-    QTest::addColumn<QString>("total");
-    QTest::addColumn<QString>("free");
-    QTest::addColumn<QString>("used");
-    QTest::newRow("2 GiB less a byte") << 2147483647ULL << 1073741824ULL << "2097151" << "1048576" << "1048575";
-    QTest::newRow("divide before subtracting") << 4096000ULL << 1023ULL << "4000" << "0" << "4000";
-    QTest::newRow("under one KiB") << 1023ULL << 0ULL << "0" << "0" << "0";
-    // Where 32-bit figures went negative, 64-bit ones stay right.
-    QTest::newRow("2 GiB exactly") << 2147483648ULL << 0ULL << "2097152" << "0" << "2097152";
-    QTest::newRow("all 32 bits set") << 4294967295ULL << 4294967295ULL << "4194303" << "4194303" << "0";
-    QTest::newRow("64 GiB") << 68719476736ULL << 17179869184ULL << "67108864" << "16777216" << "50331648";
-    QTest::newRow("available above total never negative") << 1048576ULL << 2097152ULL << "1024" << "2048" << "0";
-}
-
-void TestMemoryStatus::arithmetic()
-{
-    QFETCH(qulonglong, totalBytes);
-    QFETCH(qulonglong, availBytes);
-    QFETCH(QString, total);
-    QFETCH(QString, free);
-    QFETCH(QString, used);
-    FakeMemoryStatus source;
-    source.total = totalBytes;
-    source.avail = availBytes;
-    QCOMPARE(mMemory::TotalRAM(source), total);
-    QCOMPARE(mMemory::FreeRAM(source), free);
-    QCOMPARE(mMemory::UsedRAM(source), used);
-}
-
-void TestMemoryStatus::oneQueryPerFigure()
-{
-    FakeMemoryStatus source;
-    mMemory::TotalRAM(source);
-    QCOMPARE(source.queries, 1);
-    mMemory::FreeRAM(source);
-    QCOMPARE(source.queries, 2);
-    mMemory::UsedRAM(source);
-    QCOMPARE(source.queries, 3);
-}
-
-void TestMemoryStatus::missingFileGivesZeros()
+void TestProcMemoryStatus::missingFileGivesZeros()
 {
     ProcMemoryStatus source("/nonexistent/meminfo");
     MEMORYSTATUS status;
@@ -114,7 +69,7 @@ void TestMemoryStatus::missingFileGivesZeros()
 }
 
 // The file is kept open between queries; each one must still see what it says now.
-void TestMemoryStatus::eachQueryReadsAfresh()
+void TestProcMemoryStatus::eachQueryReadsAfresh()
 {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("meminfo"));
@@ -132,7 +87,7 @@ void TestMemoryStatus::eachQueryReadsAfresh()
 }
 
 // The real source against the system's own tool, read at nearly the same moment.
-void TestMemoryStatus::agreesWithFree()
+void TestProcMemoryStatus::agreesWithFree()
 {
     ProcMemoryStatus source;
     QProcess free;
@@ -166,7 +121,7 @@ static qint64 rssAnonKiB()
 
 // Freed blocks below one still in use stay resident until the program gives
 // them back; the real service must do so.
-void TestMemoryStatus::freedHeapGoesBack()
+void TestProcMemoryStatus::freedHeapGoesBack()
 {
 #if defined(__SANITIZE_ADDRESS__)
     QSKIP("AddressSanitizer keeps freed memory in its own quarantine.");
@@ -188,5 +143,5 @@ void TestMemoryStatus::freedHeapGoesBack()
              qPrintable(QStringLiteral("RssAnon went from %1 to %2 KiB").arg(before).arg(after)));
 }
 
-QTEST_APPLESS_MAIN(TestMemoryStatus)
-#include "tst_memorystatus.moc"
+QTEST_APPLESS_MAIN(TestProcMemoryStatus)
+#include "tst_procmemorystatus.moc"
