@@ -64,7 +64,8 @@ void Form1::Form_Load()
         const QString stored = SettingsValues::read(settings, SettingsValues::Key::OftenIndex);
         const std::optional<qint16> value = SettingsValues::OftenIndex(stored);
         if (!value)
-            throw Failure(QStringLiteral("The stored interval \"%1\" is not a number from 1 to 11.").arg(stored));
+            throw Failure(QStringLiteral("The stored interval %1 is not a number from 1 to 11.")
+                              .arg(SettingsValues::Quoted(stored)));
         savedIndex = *value;
     });
     trap.step(158, [&] { selectRow(savedIndex); });

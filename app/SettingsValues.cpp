@@ -2,6 +2,13 @@
 
 #include "platform/SettingsStore.h"
 
+namespace {
+
+// Enough for any value the program writes, and for a glance at one it did not.
+constexpr qsizetype MaxQuotedChars = 40;
+
+} // namespace
+
 namespace SettingsValues {
 
 QString Word(bool on)
@@ -34,6 +41,22 @@ bool IsOn(const QString &stored)
 bool IsOff(const QString &stored)
 {
     return stored == OffWord;
+}
+
+QString Quoted(const QString &stored)
+{
+    QString shown;
+    for (const QChar c : QStringView(stored).first(qMin(stored.size(), MaxQuotedChars))) {
+        if (c == u'\0')
+            shown += QStringLiteral("\\0");
+        else if (!c.isPrint())
+            shown += QStringLiteral("\\u%1").arg(c.unicode(), 4, 16, QLatin1Char('0'));
+        else
+            shown += c;
+    }
+    if (stored.size() > MaxQuotedChars)
+        shown += QChar(0x2026); // …
+    return u'"' + shown + u'"';
 }
 
 } // namespace SettingsValues

@@ -40,4 +40,9 @@ std::optional<qint16> OftenIndex(const QString &stored);
 bool IsOn(const QString &stored);
 bool IsOff(const QString &stored);
 
+// A stored value as a message quotes it: in double quotes, control characters
+// (a NUL among them) as visible escapes, and a long value cut with an ellipsis, so
+// that a box stays short and shows what was stored.
+QString Quoted(const QString &stored);
+
 } // namespace SettingsValues

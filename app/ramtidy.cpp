@@ -14,9 +14,11 @@
 
 #include <chrono>
 #include <cstdio>
+#include <memory>
 
 int main(int argc, char *argv[])
 {
+    TerminationSignals::restoreDefaults();
     QApplication::setApplicationName(QStringLiteral("ramtidy"));
     QApplication::setApplicationVersion(QStringLiteral(RAMTIDY_VERSION));
     if (argc > 1) {
@@ -54,9 +56,13 @@ int main(int argc, char *argv[])
     LinuxPlatform linuxPlatform(Globals::MakerName, Globals::ProductName, Globals::AppId);
     app.setMessageBoxes(&linuxPlatform.services().msgBox);
     Form1 form(linuxPlatform.services());
-    // Log-out, shutdown and Ctrl+C close the window as the user would.
-    TerminationSignals termination;
-    QObject::connect(&termination, &TerminationSignals::requested, &form, &QWidget::close);
+    // Log-out, shutdown and Ctrl+C close the window as the user would, once the
+    // event loop can hear them; before that they end the process where it stands.
+    std::unique_ptr<TerminationSignals> termination;
+    QTimer::singleShot(0, &form, [&] {
+        termination = std::make_unique<TerminationSignals>();
+        QObject::connect(termination.get(), &TerminationSignals::requested, &form, &QWidget::close);
+    });
     form.Form_Load();
     form.showAfterLoad();
     // By then the first paint, the font set-up and the settings have come and

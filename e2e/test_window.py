@@ -3,6 +3,7 @@
 import collections
 import os
 import shutil
+import signal
 import subprocess
 import sys
 import time
@@ -144,6 +145,15 @@ class MainWindow(unittest.TestCase):
         self.assertEqual(result.returncode, 1)
         self.assertEqual(result.stderr.strip(), 'ramtidy: cannot connect to the X display ":189"')
 
+    def test_sigterm_ends_a_start_that_blocks(self):
+        # A FIFO as the settings file: start-up must not wait on it, and SIGTERM ends it at once.
+        with XSession() as session:
+            os.makedirs(os.path.join(session.home, ".config", "Corvane"))
+            os.mkfifo(os.path.join(session.home, ".config", "Corvane", "Ramtidy.conf"))
+            app = session.start_app(BINARY)
+            time.sleep(1.5)
+            app.send_signal(signal.SIGTERM)
+            app.wait(2)
 
 if __name__ == "__main__":
     unittest.main(verbosity=2)

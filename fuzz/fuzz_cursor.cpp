@@ -14,6 +14,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         const int height = size > 7 && data[7] ? data[7] : 256;
         if (hot.x() < 0 || hot.y() < 0 || hot.x() >= width || hot.y() >= height)
             std::abort();
+        // The picture's own header, read without decoding the picture.
+        HandCursor::pictureSize(bytes);
     } catch (const Failure &) {
     }
     return 0;

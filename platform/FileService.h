@@ -3,10 +3,11 @@
 #include <QByteArray>
 #include <QString>
 
-// Files the program reads and writes. Files from outside are taken only as regular
-// files of a trusted owner, never through a symbolic link, never by an open that
-// could block, and never beyond a size bound. Failures throw Failure with a text
-// that names the file and the reason.
+// Files the program reads and writes, all under one rule. Files from outside are
+// taken only as regular files of a trusted owner, never through a symbolic link,
+// never by an open that could block, and never beyond a size bound. Files are
+// written never through a link, and atomically where replaced whole. Failures
+// throw Failure with a text that names the file and the reason.
 class FileService {
 public:
     // Text read from a file, and whether bytes that are not UTF-8 were replaced.
@@ -21,6 +22,8 @@ public:
     virtual bool exists(const QString &path) const = 0;
     // Whether a regular file, not a link, is at the path.
     virtual bool isRegularFile(const QString &path) const = 0;
+    // Whether a folder, not a link to one, is at the path.
+    virtual bool isFolder(const QString &path) const = 0;
 
     // The folder and any missing parents, each created private to the user. A
     // folder that already exists keeps its mode.
@@ -31,12 +34,17 @@ public:
     virtual void append(const QString &path, const QByteArray &bytes) = 0;
     // Checks that the path is the user's own regular file, to hand it to another program.
     virtual void checkOwnFile(const QString &path) const = 0;
+    // The same check, with a size bound, before a library that opens paths itself
+    // (and would follow a link or block on a FIFO) reads or replaces the file.
+    // False when nothing is at the path.
+    virtual bool checkOwnFileIfPresent(const QString &path, qint64 maxBytes) const = 0;
     // The UTF-8 text of the user's own file, at most `maxBytes` long.
     virtual Text readOwnText(const QString &path, qint64 maxBytes) const = 0;
     // The bytes of a file that ships with the program: owned by the user or by root.
     virtual QByteArray readProgramFile(const QString &path, qint64 maxBytes) const = 0;
 
-    // Writes the whole file or leaves the old one in place.
+    // Writes the whole file or leaves the old one in place. A link, or another
+    // user's file, at the path is refused, never written through.
     virtual void replace(const QString &path, const QByteArray &bytes) = 0;
     // Removes the name (a link itself, never what it points at); a missing file is
     // not an error.

@@ -1,5 +1,6 @@
 #include "mStartUp.h"
 
+#include "platform/Failure.h"
 #include "platform/ProcessService.h"
 #include "platform/RegStuff.h"
 
@@ -16,11 +17,20 @@ QString executableName(const ProcessService &process)
 
 namespace mStartUp {
 
+// With no entry written the box must not say there is one, so what the entry
+// cannot name is a failure here, not a silent stop.
 void AddToStartup(ProcessService &process, AutostartService &entries)
 {
     const QString name = executableName(process);
-    if (!name.isEmpty())
-        SetRunValue(process, entries, name);
+    if (name.isEmpty())
+        throw Failure(
+            QStringLiteral("The program's own file could not be found, so no start-at-logon entry was written."));
+    // Desktop entries are UTF-8 text; a path with bytes that are not cannot be named there.
+    if (!process.executablePath().isValidUtf16())
+        throw Failure(QStringLiteral("The program's path %1 is not UTF-8 text, which a start-at-logon entry needs, "
+                                     "so none was written.")
+                          .arg(process.executablePath()));
+    SetRunValue(process, entries, name);
 }
 
 void RemoveFromStartup(ProcessService &process, AutostartService &entries)

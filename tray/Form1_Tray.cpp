@@ -9,6 +9,7 @@
 
 #include <QCheckBox>
 #include <QEvent>
+#include <QSignalBlocker>
 #include <QTimer>
 
 namespace {
@@ -101,7 +102,16 @@ void Form1::cSysTray1_MouseUp(std::int16_t, std::int32_t)
 void Form1::Check8_Click()
 {
     ErrorTrap trap(ErrorTrap::location(u"Form1.Check8_Click"), m_platform.msgBox);
+    const bool on = m_check8->isChecked();
+    bool saved = false;
     trap.step(0, [&] {
-        m_platform.settings.write(SettingsValues::Key::Minimized.key, SettingsValues::Word(m_check8->isChecked()));
+        m_platform.settings.write(SettingsValues::Key::Minimized.key, SettingsValues::Word(on));
+        saved = true;
     });
+    // The box says what is stored, as the start-at-logon box does. Start-up's own
+    // tick writes the value it just read, so that one stands whatever the write did.
+    if (!saved && !m_isLoading) {
+        const QSignalBlocker blocker(m_check8);
+        m_check8->setChecked(!on);
+    }
 }

@@ -26,7 +26,9 @@ void Form1::ApplySkin()
 {
     // Computed afresh each time, never kept.
     auto skinPath = [this] { return m_platform.process.programFolder() + QStringLiteral("/x/o.cjs"); };
-    if (!m_platform.files.isRegularFile(skinPath()))
+    // Only a folder of that name counts as no skin; a link or a FIFO is a skin file
+    // that the file rule refuses, with a box, as for the cursor.
+    if (!m_platform.files.exists(skinPath()) || m_platform.files.isFolder(skinPath()))
         return;
     m_skinBackground = true;
     showSkinBackground();

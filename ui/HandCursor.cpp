@@ -12,6 +12,9 @@ namespace {
 constexpr int DirectorySize = 6;
 constexpr int EntrySize = 16;
 constexpr quint16 CursorType = 2;
+// Windows draws cursors of at most 256 by 256; a larger picture is not one, and the
+// X server refuses (and drops the connection over) a cursor much larger.
+constexpr int MaxSide = 256;
 
 quint16 word(const QByteArray &bytes, int at)
 {
@@ -55,9 +58,33 @@ QPoint hotSpot(const QByteArray &bytes)
     return {x, y};
 }
 
+QSize pictureSize(const QByteArray &bytes)
+{
+    hotSpot(bytes); // the directory is sound and the first image lies inside the file
+    const QByteArray image = bytes.mid(dword(bytes, DirectorySize + 12), dword(bytes, DirectorySize + 8));
+    // Qt's reader answers with the directory's size; the picture's own header says
+    // what decoding would make. A PNG has one, read without decoding; else the
+    // image is a bitmap whose height counts its mask too.
+    if (image.startsWith("\x89PNG")) {
+        QBuffer buffer;
+        buffer.setData(image);
+        QImageReader reader(&buffer, "png");
+        return reader.size();
+    }
+    if (image.size() < 12)
+        throw notACursor(QStringLiteral("its first image is cut short."));
+    return {qint32(dword(image, 4)), qint32(dword(image, 8)) / 2};
+}
+
 QCursor load(const QByteArray &bytes)
 {
     const QPoint hot = hotSpot(bytes);
+    const QSize size = pictureSize(bytes);
+    if (size.width() <= 0 || size.height() <= 0 || size.width() > MaxSide || size.height() > MaxSide)
+        throw notACursor(QStringLiteral("its picture of %1 by %2 pixels is not %3 by %3 or smaller.")
+                             .arg(size.width())
+                             .arg(size.height())
+                             .arg(MaxSide));
     QByteArray data = bytes;
     QBuffer buffer(&data);
     QImageReader reader(&buffer, "ico");

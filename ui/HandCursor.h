@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QCursor>
 #include <QPoint>
+#include <QSize>
 
 // The hover pointer, read from a Windows cursor file (.CUR). Qt's image reader
 // takes the picture; the hotspot, which it does not expose, comes from the
@@ -12,6 +13,10 @@ namespace HandCursor {
 // The hotspot of the file's first image. Throws Failure when the bytes are not a
 // cursor file.
 QPoint hotSpot(const QByteArray &bytes);
+
+// The size of the first image as its own header gives it, read without decoding.
+// Throws Failure when the bytes are not a cursor file.
+QSize pictureSize(const QByteArray &bytes);
 
 // The cursor the file holds. Throws Failure when it is not a loadable cursor.
 QCursor load(const QByteArray &bytes);

@@ -4,6 +4,7 @@
 #include "platform/FileService.h"
 
 #include <QApplication>
+#include <QRegularExpression>
 #include <QStringDecoder>
 #include <QWidget>
 
@@ -123,12 +124,24 @@ bool isFontProperty(const QString &name)
     return name == u"font" || name.startsWith(u"font-");
 }
 
+// Sizes, and the box around the content that takes room from it: padding, margin
+// and a border's width. A border's colour, style and corners stay.
 bool isSizeProperty(const QString &name)
 {
     static const QStringList sizes = {QStringLiteral("width"),     QStringLiteral("height"),
                                       QStringLiteral("min-width"), QStringLiteral("min-height"),
                                       QStringLiteral("max-width"), QStringLiteral("max-height")};
-    return sizes.contains(name);
+    if (sizes.contains(name) || name.startsWith(u"padding") || name.startsWith(u"margin"))
+        return true;
+    static const QRegularExpression borderWidth(QStringLiteral("^border(-(top|right|bottom|left))?(-width)?$"));
+    return borderWidth.match(name).hasMatch();
+}
+
+// "qproperty-" sets a widget's property (a button's caption, say): a skin changes
+// the look, never what a control says or does.
+bool isWidgetProperty(const QString &name)
+{
+    return name.startsWith(u"qproperty-");
 }
 
 } // namespace
@@ -187,7 +200,8 @@ QString SkinFramework::sheet() const
     for (const Rule &rule : m_rules) {
         sheet += rule.selector + QStringLiteral(" {");
         for (const auto &[name, value] : rule.declarations) {
-            if ((m_keepFonts && isFontProperty(name)) || (m_keepSizes && isSizeProperty(name)))
+            if (isWidgetProperty(name) || (m_keepFonts && isFontProperty(name))
+                || (m_keepSizes && isSizeProperty(name)))
                 continue;
             sheet += u' ' + name + QStringLiteral(": ") + value + u';';
         }

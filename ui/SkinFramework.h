@@ -17,8 +17,10 @@ class QWidget;
 //   without it the whole application wears the skin.
 // - Switch 5 (KeepFonts): the skin's font declarations are left out, so the
 //   window keeps its own fonts and its fixed layout still fits its text.
-// - Switch 10 (KeepSizes): the skin's width and height declarations are left
-//   out, so no control grows past the window's fixed layout.
+// - Switch 10 (KeepSizes): the skin's width, height, padding, margin and
+//   border-width declarations are left out, so no control grows past (or its
+//   text is squeezed out of) the window's fixed layout.
+// Declarations that set a widget's properties ("qproperty-") are always left out.
 class SkinFramework {
 public:
     enum Option : std::int32_t { WindowOnly = 1 };

@@ -1,24 +1,33 @@
 #include "LinuxProcess.h"
 
 #include "platform/linux/ClipboardHandOver.h"
+#include "platform/linux/PosixFileSystem.h"
 
 #include <QCoreApplication>
 
+#include <climits>
 #include <cstdio>
 #include <cstdlib>
 
 #include <malloc.h>
+#include <unistd.h>
 
-// Qt resolves both through /proc/self/exe, so a start through a symbolic link
-// (bin/ramtidy) still finds the files beside the real binary.
+// Through /proc/self/exe, so a start through a symbolic link (bin/ramtidy) still
+// finds the files beside the real binary. Qt does the same but decodes the bytes
+// as UTF-8 only, so a folder named in another encoding came back empty.
 QString LinuxProcess::executablePath() const
 {
-    return QCoreApplication::applicationFilePath();
+    char buffer[PATH_MAX];
+    const ssize_t length = ::readlink("/proc/self/exe", buffer, sizeof buffer);
+    if (length <= 0 || length == sizeof buffer)
+        return QCoreApplication::applicationFilePath();
+    return PosixFileSystem::decodePath(QByteArray(buffer, length));
 }
 
 QString LinuxProcess::programFolder() const
 {
-    return QCoreApplication::applicationDirPath();
+    const QString path = executablePath();
+    return path.left(qMax<qsizetype>(path.lastIndexOf(u'/'), 1));
 }
 
 void LinuxProcess::EndProgram()

@@ -3,7 +3,6 @@
 #include "platform/Failure.h"
 
 #include <QFile>
-#include <QSaveFile>
 #include <QStringDecoder>
 
 #include <cerrno>
@@ -22,7 +21,7 @@ QString systemError(int error = errno)
 
 QByteArray native(const QString &path)
 {
-    return QFile::encodeName(path);
+    return PosixFileSystem::encodePath(path);
 }
 
 // An open descriptor that is closed on every path.
@@ -45,7 +44,24 @@ private:
     int m_fd;
 };
 
-enum class Owner { User, UserOrRoot };
+using Owner = PosixFileSystem::Owner;
+
+Failure symbolicLink(const QString &path)
+{
+    return Failure(QStringLiteral("The file %1 is a symbolic link, and Ramtidy does not follow links.").arg(path));
+}
+
+// Why what is at a path is not taken: empty when it is a regular file of a trusted owner.
+QString refusalOf(const struct stat &info, Owner owner)
+{
+    if (S_ISLNK(info.st_mode))
+        return QStringLiteral("it is a symbolic link, and Ramtidy does not follow links.");
+    if (!S_ISREG(info.st_mode))
+        return QStringLiteral("it is not a regular file.");
+    if (info.st_uid != ::geteuid() && !(owner == Owner::UserOrRoot && info.st_uid == 0))
+        return QStringLiteral("the file belongs to another user.");
+    return {};
+}
 
 // Opens without following a link or blocking on a FIFO, then checks what was
 // opened: a regular file of a trusted owner.
@@ -54,22 +70,50 @@ int openChecked(const QString &path, int flags, Owner owner, struct stat &info)
     const int fd = ::open(native(path).constData(), flags | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK, 0600);
     if (fd < 0) {
         if (errno == ELOOP)
-            throw Failure(
-                QStringLiteral("The file %1 is a symbolic link, and Ramtidy does not follow links.").arg(path));
+            throw symbolicLink(path);
         throw Failure(QStringLiteral("The file %1 could not be opened: %2").arg(path, systemError()));
     }
-    QString refusal;
-    if (::fstat(fd, &info) != 0)
-        refusal = systemError();
-    else if (!S_ISREG(info.st_mode))
-        refusal = QStringLiteral("it is not a regular file.");
-    else if (info.st_uid != ::geteuid() && !(owner == Owner::UserOrRoot && info.st_uid == 0))
-        refusal = QStringLiteral("the file belongs to another user.");
+    const QString refusal = ::fstat(fd, &info) != 0 ? systemError() : refusalOf(info, owner);
     if (!refusal.isEmpty()) {
         ::close(fd);
         throw Failure(QStringLiteral("The file %1 was not used: %2").arg(path, refusal));
     }
     return fd;
+}
+
+// Writes all bytes; the error of the write that failed, or 0.
+int writeAll(int fd, const QByteArray &bytes, qsizetype &done)
+{
+    while (done < bytes.size()) {
+        const ssize_t n = ::write(fd, bytes.constData() + done, size_t(bytes.size() - done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return n < 0 ? errno : ENOSPC;
+        done += n;
+    }
+    return 0;
+}
+
+// The length of the UTF-8 sequence that starts at `at`, or 0 when none does.
+qsizetype utf8SequenceAt(const QByteArray &bytes, qsizetype at)
+{
+    const auto lead = quint8(bytes[at]);
+    qsizetype length = 0;
+    if (lead < 0x80)
+        length = 1;
+    else if (lead >= 0xC2 && lead <= 0xDF)
+        length = 2;
+    else if (lead >= 0xE0 && lead <= 0xEF)
+        length = 3;
+    else if (lead >= 0xF0 && lead <= 0xF4)
+        length = 4;
+    if (length == 0 || at + length > bytes.size())
+        return 0;
+    // Qt's decoder judges overlong forms, surrogates and stray continuation bytes.
+    const QByteArray sequence = bytes.mid(at, length);
+    const QString decoded = QString::fromUtf8(sequence);
+    return !decoded.contains(QChar::ReplacementCharacter) && decoded.toUtf8() == sequence ? length : 0;
 }
 
 Failure tooLong(const QString &path, qint64 maxBytes)
@@ -162,6 +206,12 @@ bool PosixFileSystem::isRegularFile(const QString &path) const
     return !path.isEmpty() && ::lstat(native(path).constData(), &info) == 0 && S_ISREG(info.st_mode);
 }
 
+bool PosixFileSystem::isFolder(const QString &path) const
+{
+    struct stat info { };
+    return !path.isEmpty() && ::lstat(native(path).constData(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
 void PosixFileSystem::makePrivateFolder(const QString &path)
 {
     const QByteArray target = native(path);
@@ -170,7 +220,7 @@ void PosixFileSystem::makePrivateFolder(const QString &path)
         // mkdir applies the mode only to a folder it creates; one that exists keeps its own.
         if (::mkdir(part.constData(), 0700) != 0 && errno != EEXIST)
             throw Failure(
-                QStringLiteral("The folder %1 could not be created: %2").arg(QFile::decodeName(part), systemError()));
+                QStringLiteral("The folder %1 could not be created: %2").arg(decodePath(part), systemError()));
         if (slash < 0)
             return;
     }
@@ -180,23 +230,17 @@ void PosixFileSystem::append(const QString &path, const QByteArray &bytes)
 {
     const int created = ::open(native(path).constData(),
                                O_WRONLY | O_APPEND | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK, 0600);
+    // Only a file that is already there is opened again; any other reason the
+    // create failed (a folder we may not write, a read-only disk) is the one to tell.
+    if (created < 0 && errno != EEXIST)
+        throw Failure(QStringLiteral("The file %1 could not be opened: %2").arg(path, systemError()));
     struct stat info { };
     const Descriptor fd(created >= 0 ? created : openChecked(path, O_WRONLY | O_APPEND, Owner::User, info));
     if (created >= 0 && ::fstat(fd.get(), &info) != 0)
         throw Failure(QStringLiteral("The file %1 could not be written: %2").arg(path, systemError()));
     const off_t before = info.st_size;
     qsizetype done = 0;
-    int error = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = ::write(fd.get(), bytes.constData() + done, size_t(bytes.size() - done));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0) {
-            error = n < 0 ? errno : ENOSPC;
-            break;
-        }
-        done += n;
-    }
+    const int error = writeAll(fd.get(), bytes, done);
     if (done == bytes.size())
         return;
     // Undo the part that was written, so the next line does not start inside this one.
@@ -210,6 +254,23 @@ void PosixFileSystem::checkOwnFile(const QString &path) const
 {
     struct stat info { };
     const Descriptor fd(openChecked(path, O_RDONLY, Owner::User, info));
+}
+
+bool PosixFileSystem::checkOwnFileIfPresent(const QString &path, qint64 maxBytes) const
+{
+    struct stat info { };
+    if (::lstat(native(path).constData(), &info) != 0 && errno == ENOENT)
+        return false;
+    const Descriptor fd(openChecked(path, O_RDONLY, Owner::User, info));
+    if (info.st_size > maxBytes)
+        throw tooLong(path, maxBytes);
+    return true;
+}
+
+int PosixFileSystem::openToRead(const QString &path, Owner owner)
+{
+    struct stat info { };
+    return openChecked(path, O_RDONLY, owner, info);
 }
 
 FileService::Text PosixFileSystem::readOwnText(const QString &path, qint64 maxBytes) const
@@ -245,15 +306,76 @@ QByteArray PosixFileSystem::readProgramFile(const QString &path, qint64 maxBytes
     return bytes;
 }
 
+// QSaveFile would write through a link to its target, so the new file is made here:
+// created afresh beside the old one (never through a link), then renamed over it,
+// which replaces the name itself. A reader sees the old file or the new, never a part.
 void PosixFileSystem::replace(const QString &path, const QByteArray &bytes)
 {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
-        throw Failure(QStringLiteral("The file %1 could not be written: %2").arg(path, file.errorString()));
+    const QByteArray target = native(path);
+    const auto failed = [&path](int error) {
+        return Failure(QStringLiteral("The file %1 could not be written: %2").arg(path, systemError(error)));
+    };
+    struct stat info { };
+    const bool existed = ::lstat(target.constData(), &info) == 0;
+    if (!existed && errno != ENOENT)
+        throw failed(errno);
+    if (const QString refusal = existed ? refusalOf(info, Owner::UserOrRoot) : QString(); !refusal.isEmpty())
+        throw Failure(QStringLiteral("The file %1 was not written: %2").arg(path, refusal));
+    const QByteArray temporary = target + ".new-" + QByteArray::number(::getpid());
+    ::unlink(temporary.constData()); // a piece left by a copy that ended mid-write
+    // Mode 0666 less the umask, as any new file; a replaced file keeps its own.
+    const int created = ::open(temporary.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+    if (created < 0)
+        throw failed(errno);
+    int error = 0;
+    {
+        const Descriptor fd(created);
+        qsizetype done = 0;
+        error = writeAll(fd.get(), bytes, done);
+        if (error == 0 && existed && ::fchmod(fd.get(), info.st_mode & 07777) != 0)
+            error = errno;
+        if (error == 0 && ::fsync(fd.get()) != 0)
+            error = errno;
+    }
+    if (error == 0 && ::rename(temporary.constData(), target.constData()) != 0)
+        error = errno;
+    if (error != 0) {
+        ::unlink(temporary.constData());
+        throw failed(error);
+    }
 }
 
 void PosixFileSystem::remove(const QString &path)
 {
     if (::unlink(native(path).constData()) != 0 && errno != ENOENT)
         throw Failure(QStringLiteral("The file %1 could not be deleted: %2").arg(path, systemError()));
+}
+
+QString PosixFileSystem::decodePath(const QByteArray &bytes)
+{
+    QString path;
+    qsizetype run = 0; // start of the UTF-8 not yet decoded
+    for (qsizetype at = 0; at < bytes.size();) {
+        if (const qsizetype length = utf8SequenceAt(bytes, at)) {
+            at += length;
+            continue;
+        }
+        path += QString::fromUtf8(bytes.mid(run, at - run)) + QChar(0xDC00 + quint8(bytes[at]));
+        run = ++at;
+    }
+    return path + QString::fromUtf8(bytes.mid(run));
+}
+
+QByteArray PosixFileSystem::encodePath(const QString &path)
+{
+    QByteArray bytes;
+    qsizetype run = 0;
+    for (qsizetype at = 0; at < path.size(); ++at) {
+        const char16_t c = path[at].unicode();
+        if (c < 0xDC80 || c > 0xDCFF || (at > 0 && path[at - 1].isHighSurrogate()))
+            continue;
+        bytes += QStringView(path).mid(run, at - run).toUtf8() + char(c - 0xDC00);
+        run = at + 1;
+    }
+    return bytes + QStringView(path).mid(run).toUtf8();
 }

@@ -6,11 +6,15 @@
 // our control rather than a library's.
 class PosixFileSystem : public FileService {
 public:
+    enum class Owner { User, UserOrRoot };
+
     bool exists(const QString &path) const override;
     bool isRegularFile(const QString &path) const override;
+    bool isFolder(const QString &path) const override;
     void makePrivateFolder(const QString &path) override;
     void append(const QString &path, const QByteArray &bytes) override;
     void checkOwnFile(const QString &path) const override;
+    bool checkOwnFileIfPresent(const QString &path, qint64 maxBytes) const override;
     Text readOwnText(const QString &path, qint64 maxBytes) const override;
     QByteArray readProgramFile(const QString &path, qint64 maxBytes) const override;
     void replace(const QString &path, const QByteArray &bytes) override;
@@ -19,4 +23,14 @@ public:
     // UTF-8 decoded in pieces of `chunk` bytes, as a file is read; invalid bytes
     // become U+FFFD and are reported.
     static Text decodeUtf8(const char *data, qsizetype size, qsizetype chunk = 64 * 1024);
+
+    // A descriptor for reading a file the program keeps open, under the same rule
+    // as every read. Throws Failure naming the file and the reason.
+    static int openToRead(const QString &path, Owner owner);
+
+    // A path from the system's bytes and back. A byte that is not UTF-8 (a folder
+    // named in Latin-1) is kept as U+DC80 + byte, as Python does, so the path
+    // names the same file; Qt's own decoding makes it U+FFFD, which names none.
+    static QString decodePath(const QByteArray &bytes);
+    static QByteArray encodePath(const QString &path);
 };

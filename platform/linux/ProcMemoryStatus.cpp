@@ -1,9 +1,11 @@
 #include "ProcMemoryStatus.h"
 
+#include "platform/Failure.h"
+#include "platform/linux/PosixFileSystem.h"
+
 #include <charconv>
 #include <string_view>
 
-#include <fcntl.h>
 #include <unistd.h>
 
 namespace {
@@ -61,8 +63,14 @@ void ProcMemoryStatus::GlobalMemoryStatus(MEMORYSTATUS &status)
     // The file stays open and is read again from the start: the kernel writes the text
     // anew for a read at offset 0, and after 400 ms of sleep the path lookup of an open
     // cost as much as the read itself. A stack buffer; the text is about 1.5 KiB.
-    if (m_fd < 0)
-        m_fd = ::open(m_path.c_str(), O_RDONLY | O_CLOEXEC);
+    // Opened under the rule for every file read: a FIFO in its place would block the
+    // window. What cannot be opened reads as no figures, as an unreadable file does.
+    if (m_fd < 0) {
+        try {
+            m_fd = PosixFileSystem::openToRead(QString::fromStdString(m_path), PosixFileSystem::Owner::UserOrRoot);
+        } catch (const Failure &) {
+        }
+    }
     char buffer[8192];
     std::size_t size = 0;
     if (m_fd >= 0) {

@@ -22,6 +22,17 @@ void onSignal(int)
 
 } // namespace
 
+void TerminationSignals::restoreDefaults()
+{
+    sigset_t blocked;
+    sigemptyset(&blocked);
+    for (int number : Watched) {
+        ::signal(number, SIG_DFL);
+        sigaddset(&blocked, number);
+    }
+    ::sigprocmask(SIG_UNBLOCK, &blocked, nullptr);
+}
+
 TerminationSignals::TerminationSignals()
 {
     if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0, Pipe) != 0)
@@ -31,7 +42,8 @@ TerminationSignals::TerminationSignals()
     struct sigaction action { };
     action.sa_handler = onSignal;
     sigemptyset(&action.sa_mask);
-    action.sa_flags = SA_RESTART;
+    // A second signal, should the close itself hang, takes the default action.
+    action.sa_flags = SA_RESTART | SA_RESETHAND;
     for (int number : Watched)
         ::sigaction(number, &action, nullptr);
 }

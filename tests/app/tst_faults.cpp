@@ -2,7 +2,10 @@
 // mounts. Every case checks what the user is told and that nothing of anyone's
 // was changed. Run as root (as CI does) to cover the cases that need it.
 #include "app/GuardedApplication.h"
+#include "platform/Failure.h"
 #include "platform/linux/IniSettingsStore.h"
+#include "platform/linux/PosixFileSystem.h"
+#include "platform/linux/ProcMemoryStatus.h"
 #include "support/doubles/FakePlatform.h"
 #include "ui/Form1.h"
 
@@ -10,6 +13,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -79,6 +83,8 @@ private slots:
     void clearThatFails();
     void settingsFile_data();
     void settingsFile();
+    void hostileFile_data();
+    void hostileFile();
     void escapedFailure();
 
 private:
@@ -191,6 +197,7 @@ void TestFaults::writeCutShort_data()
     QTest::addColumn<QString>("how");
     QTest::newRow("file size limit") << "rlimit";
     QTest::newRow("full file system") << "tmpfs";
+    QTest::newRow("read-only folder: the create's own reason") << "read-only";
 }
 
 void TestFaults::writeCutShort()
@@ -198,7 +205,15 @@ void TestFaults::writeCutShort()
     QFETCH(QString, how);
     QByteArray before = "RAM Memory was freed at 12/6/2026 5:30:12 PM\r\n";
     std::unique_ptr<Mount> mount;
-    if (how == u"tmpfs") {
+    if (how == u"read-only") {
+        if (::geteuid() != 0)
+            QSKIP("needs root to mount a file system");
+        QVERIFY(QDir(m_dir->path()).mkdir(QStringLiteral("ro")));
+        mount = std::make_unique<Mount>(m_dir->filePath(QStringLiteral("ro")), "size=8k");
+        QVERIFY(mount->ok() && mount->makeReadOnly());
+        Globals::HistoryLogPath = m_dir->filePath(QStringLiteral("ro/Ramtidy.txt"));
+        before = "<missing>";
+    } else if (how == u"tmpfs") {
         if (::geteuid() != 0)
             QSKIP("needs root to mount a file system");
         const QString small = m_dir->filePath(QStringLiteral("small"));
@@ -230,6 +245,7 @@ void TestFaults::writeCutShort()
 
     QCOMPARE(m_platform->msgBox.shown.size(), 1);
     QVERIFY(m_platform->msgBox.shown[0].text.contains(QStringLiteral("FreeMemoryNow at line 106")));
+    QVERIFY(how != u"read-only" || m_platform->msgBox.shown[0].text.contains(QStringLiteral("Read-only file")));
     // The file still ends on a whole line, so the next line is not glued to a piece.
     QCOMPARE(bytesOf(path), before);
 }
@@ -260,11 +276,22 @@ void TestFaults::settingsFile_data()
     QTest::addColumn<QString>("kind");
     QTest::addColumn<QList<int>>("boxes"); // steps of start-up that report
     QTest::addColumn<bool>("writeFails");
+    QTest::addColumn<QString>("told"); // in the first box
+    const QList<int> allReads{156, 158, 160, 180, 182};
     // Unreadable (a folder stands in the file's place, which no user can read):
     // the defaults must not pass for the user's choices.
-    QTest::newRow("unreadable") << "folder" << QList<int>{156, 158, 160, 180, 182} << true;
+    QTest::newRow("unreadable") << "folder" << allReads << true << "";
     // Lines Qt cannot parse: the value is written, and nothing claims otherwise.
-    QTest::newRow("binary garbage") << "garbage" << QList<int>{} << false;
+    QTest::newRow("binary garbage") << "garbage" << QList<int>{} << false << "";
+    // Refused without opening it as QSettings would: no hang, no 200 MB read, and
+    // nothing written through the link.
+    QTest::newRow("FIFO") << "fifo" << allReads << true << "not a regular file";
+    QTest::newRow("200 MB") << "huge" << allReads << true << "bytes";
+    QTest::newRow("link to another's file") << "link" << allReads << true << "symbolic link";
+    // Stored values are quoted as stored, visibly and briefly.
+    QTest::newRow("NUL in the value") << "OftenIndex=3\\0junk" << QList<int>{156, 158} << false << "\"3\\0junk\"";
+    QTest::newRow("a million digits") << "OftenIndex=<million>" << QList<int>{156, 158} << false << "7\u2026\"";
+    QTest::newRow("read as a list") << "OftenIndex=5, 6" << QList<int>{156, 158} << false << "\"5, 6\"";
 }
 
 void TestFaults::settingsFile()
@@ -272,10 +299,18 @@ void TestFaults::settingsFile()
     QFETCH(QString, kind);
     QFETCH(QList<int>, boxes);
     QFETCH(bool, writeFails);
+    QFETCH(QString, told);
     m_form.reset(); // one window, one tray icon
     const QString path = m_dir->filePath(QStringLiteral("Ramtidy.conf"));
+    const QByteArray native = QFile::encodeName(path);
     if (kind == u"folder")
         QVERIFY(QDir().mkdir(path));
+    else if (kind == u"fifo" || kind == u"link")
+        QVERIFY(kind == u"fifo" ? ::mkfifo(native.constData(), 0600) == 0 : QFile::link(m_victim, path));
+    else if (kind == u"huge")
+        QVERIFY(writeFile(path, {}) && ::truncate(native.constData(), 200 << 20) == 0);
+    else if (kind.startsWith(u"OftenIndex"))
+        QVERIFY(writeFile(path, "[Ramtidy]\n" + kind.toUtf8().replace("<million>", QByteArray(1000000, '7'))));
     else
         QVERIFY(writeFile(path, QByteArray("\x00\xff[\x01garbage\n=\xfe\n", 14)));
     IniSettingsStore store(path, QStringLiteral("Ramtidy"));
@@ -286,16 +321,60 @@ void TestFaults::settingsFile()
                        services.process,   services.autostart};
     platform.environment.values = {{"TEMP", m_dir->path()}};
     Form1 form(withStore);
+    QElapsedTimer clock;
+    clock.start();
     form.Form_Load();
+    QVERIFY(clock.elapsed() < 2000); // not a wait on a FIFO, nor a read of 200 MB
     QList<int> shown;
     for (const auto &box : platform.msgBox.shown)
         shown << box.text.section(QStringLiteral("Form_Load at line "), 1).section(u'\r', 0, 0).toInt();
     QCOMPARE(shown, boxes);
+    QVERIFY(told.isEmpty() || platform.msgBox.shown[0].text.contains(told));
     platform.msgBox.shown.clear();
     form.findChild<QCheckBox *>(QStringLiteral("Check8"))->setChecked(true);
+    QCOMPARE(form.findChild<QCheckBox *>(QStringLiteral("Check8"))->isChecked(), !writeFails); // as stored
+    QCOMPARE(bytesOf(m_victim), QByteArray("someone else's secret\n"));
     QCOMPARE(platform.msgBox.shown.size(), writeFails ? 1 : 0);
     if (!writeFails)
         QCOMPARE(store.read(QStringLiteral("Minimized"), QString()), QStringLiteral("On"));
+}
+
+// The memory figures, the autostart entry, and a program folder not named in UTF-8.
+void TestFaults::hostileFile_data()
+{
+    QTest::addColumn<QString>("what");
+    QTest::newRow("meminfo: FIFO") << "meminfo";
+    QTest::newRow("autostart entry: link to another's file") << "autostart";
+    QTest::newRow("program folder in Latin-1") << "folder";
+}
+
+void TestFaults::hostileFile()
+{
+    QFETCH(QString, what);
+    const QByteArray scratch = QFile::encodeName(m_dir->path());
+    if (what == u"meminfo") {
+        QCOMPARE(::mkfifo(scratch + "/fifo", 0600), 0);
+        MEMORYSTATUS status{0, 1, 1};
+        ProcMemoryStatus(scratch.toStdString() + "/fifo").GlobalMemoryStatus(status); // returns at once
+        QCOMPARE(status.dwTotalPhys, 0u); // silent zeros, as for an unreadable file
+    } else if (what == u"autostart") {
+        QVERIFY(QFile::link(m_victim, m_log)); // as ramtidy.desktop, replaced whole
+        QVERIFY_THROWS_EXCEPTION(Failure, m_platform->files.replace(m_log, "[Desktop Entry]\n"));
+    } else {
+        QVERIFY(QFile::copy(qEnvironmentVariable("RAMTIDY_CURSOR"), m_dir->filePath(QStringLiteral("cursor"))));
+        const QByteArray latin1 = scratch + "/caf\xe9";
+        QCOMPARE(::mkdir(latin1, 0700) | ::rename(scratch + "/cursor", latin1 + "/HAND-M.CUR"), 0);
+        const auto tidy = qScopeGuard([&] { ::unlink(latin1 + "/HAND-M.CUR"), ::rmdir(latin1); });
+        m_platform->process.folder = PosixFileSystem::decodePath(latin1);
+        m_form = std::make_unique<Form1>(m_platform->services());
+        m_form->Form_Load();
+        m_form->setMousePointer(Form1::vbCustom);
+        QCOMPARE(m_form->cursor().shape(), Qt::BitmapCursor); // found where it is
+        m_form->findChild<QCheckBox *>(QStringLiteral("Check4"))->setChecked(true); // no entry can name the path
+        QCOMPARE(m_platform->msgBox.shown.size(), 1);
+        QCOMPARE(m_platform->settings.values.value(QStringLiteral("Windows Startup")), QStringLiteral("Off"));
+    }
+    QCOMPARE(bytesOf(m_victim), QByteArray("someone else's secret\n"));
 }
 
 // A handler that lets a failure through: the error box at the event loop, and the

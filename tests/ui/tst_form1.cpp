@@ -13,6 +13,7 @@
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QScopeGuard>
 #include <QScreen>
 #include <QTemporaryDir>
@@ -355,9 +356,14 @@ void TestForm1::startUpFiles_data()
     QTest::newRow("sample skin and cursor") << sample << "<real>" << 0.5 << false << QList<int>{} << true << false;
     QTest::newRow("sample skin, no cursor") << sample << "" << 0.5 << false << QList<int>{} << true << false;
     QTest::newRow("skin name is a folder") << "<folder>" << "" << 0.5 << false << QList<int>{} << false << false;
-    QTest::newRow("skin name is a link") << "<link>" << "" << 0.5 << false << QList<int>{} << false << false;
+    QTest::newRow("skin name is a link") << "<link>" << "" << 0.5 << false << QList<int>{100} << true << false;
+    QTest::newRow("skin sets a caption and room") << "QPushButton { qproperty-text: \"Pause\"; padding: 40px; "
+                                                    "margin: 9px; border-left: 5px solid red; color: red; }"
+                                                 << "" << 0.5 << false << QList<int>{} << true << false;
     QTest::newRow("malformed skin") << "QLabel { color: red" << "" << 0.5 << false << QList<int>{100} << true << false;
     QTest::newRow("skin of comments only") << "/* nothing */" << "" << 0.5 << false << QList<int>{100} << true << false;
+    QTest::newRow("cursor picture of 2100 by 2100") << "" << "<big>" << 0.5 << false << QList<int>{128} << false
+                                                    << false;
     QTest::newRow("cursor file not a cursor") << "" << "MZ not a cursor" << 0.5 << false << QList<int>{128} << false
                                               << false;
     QTest::newRow("draw 7 opens the home page") << "" << "" << 0.06 << false << QList<int>{} << false << true;
@@ -392,8 +398,12 @@ void TestForm1::startUpFiles()
         file.write(skin.toUtf8());
     }
     const QString cursorPath = folder.filePath(QStringLiteral("HAND-M.CUR"));
-    if (cursor == u"<real>") {
-        QVERIFY(QFile::copy(qEnvironmentVariable("RAMTIDY_CURSOR"), cursorPath));
+    if (cursor.startsWith(u'<')) {
+        QVERIFY(QFile::copy(cursor == u"<real>"
+                                ? qEnvironmentVariable("RAMTIDY_CURSOR")
+                                : qEnvironmentVariable("RAMTIDY_FIXTURES") // 17 KB, 2100 by 2100 decoded
+                                    + "/../../../fuzz/corpus/fuzz_cursor/png-2100x2100.cur",
+                            cursorPath));
     } else if (!cursor.isEmpty()) {
         QFile file(cursorPath);
         QVERIFY(file.open(QIODevice::WriteOnly));
@@ -429,7 +439,10 @@ void TestForm1::startUpFiles()
     m_form->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));
     QCOMPARE(m_form->grab().toImage().pixelColor(QPoint(4, 4)), expected);
-    QCOMPARE(m_form->styleSheet().isEmpty(), skin != u"<sample>");
+    QCOMPARE(m_form->styleSheet().isEmpty(), !recoloured || !boxes.isEmpty());
+    QVERIFY(!m_form->styleSheet().contains(
+        QRegularExpression(QStringLiteral("(qproperty-|padding|margin|border-left)[a-z-]*:"))));
+    QCOMPARE(control<QPushButton>("PushButton5")->text(), QStringLiteral("Turn Off Auto Free"));
 
     // Over a button: the file's pointer, or without one the default pointer.
     QTest::mouseMove(m_form->windowHandle(), QPoint(1, 1)); // a move onto the same spot is no move
