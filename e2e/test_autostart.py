@@ -2,6 +2,7 @@
 """Start at logon on a real desktop: the entry the check box writes, read and launched
 the way a desktop session does (GLib), from a program folder with awkward characters."""
 import os
+import pathlib
 import shutil
 import subprocess
 import sys
@@ -81,6 +82,28 @@ class Autostart(unittest.TestCase):
             time.sleep(0.3)
             with open(os.path.join(session.home, ".config", "Corvane", "Ramtidy.conf")) as f:
                 self.assertNotIn("Minimized=On", f.read())
+
+    def test_a_user_unticks_the_entry_root_wrote_and_a_removed_program_is_skipped(self):
+        user = f"ramtidy-e2e-{os.getpid()}"
+        subprocess.run(["useradd", "-M", "-s", "/usr/sbin/nologin", user], check=True)
+        self.addCleanup(subprocess.run, ["userdel", user], check=True)
+        with XSession() as session:
+            os.chmod(session.scratch, 0o755)  # the program and the machine-wide folder, for the user too
+            program = shutil.copy2(BINARY, session.scratch)
+            pathlib.Path(session.config_dirs, "autostart", "ramtidy.desktop").write_text(  # as root
+                f'[Desktop Entry]\nType=Application\nName=Ramtidy\nExec="{program}"\n')
+            for folder in (session.home, session.env["XDG_RUNTIME_DIR"]):
+                shutil.chown(folder, user)
+            session.spawn("ramtidy", [program], env=dict(session.env, TEMP=session.home), user=user)
+            entry = pathlib.Path(session.home, ".config", "autostart", "ramtidy.desktop")
+            starts = lambda: subprocess.run(["dex", "-a", "-d"], env=session.env, user=user,  # noqa: E731 (as i3 does)
+                                            capture_output=True, text=True).stdout.count(program)
+            for hidden in (False, True, False):  # tick, untick, tick again
+                session.xdotool("mousemove", "--window", session.find_window(), *map(str, CHECK4), "click", "1")
+                wait_until(lambda: entry.exists() and ("Hidden=true" in entry.read_text()) == hidden, 10, "the entry")
+                self.assertEqual(starts(), 0 if hidden else 1)
+            os.remove(program)  # as removing the package leaves the entry
+            self.assertEqual(starts(), 0)
 
 
 if __name__ == "__main__":

@@ -1,10 +1,11 @@
 #!/usr/bin/env python3
 """The Debian package: it resolves against the system's packages, and, unpacked into
-a scratch root (the real system is left alone), the installed program starts through
+a scratch root, the installed program starts through
 its bin/ link, finds the files beside its real binary, and its desktop entry names
 an icon that the theme folders hold."""
 import configparser
 import os
+import pathlib
 import shutil
 import struct
 import subprocess
@@ -28,6 +29,11 @@ def png_size(path):
     return struct.unpack(">II", head[16:24])
 
 
+def apt(*args):  # apt's complaints go to the test's output
+    subprocess.run(["apt-get", "-y", "-o", "DPkg::Lock::Timeout=120", *args], check=True, stdout=subprocess.DEVNULL,
+                   timeout=300, env=dict(os.environ, DEBIAN_FRONTEND="noninteractive"))
+
+
 class InstalledPackage(unittest.TestCase):
     @classmethod
     def setUpClass(cls):
@@ -44,12 +50,24 @@ class InstalledPackage(unittest.TestCase):
         shutil.rmtree(cls.root, ignore_errors=True)
 
     def test_dependencies_resolve(self):
-        # A simulation only: apt reads the system's package lists and changes nothing.
-        result = subprocess.run(["apt-get", "install", "--simulate", "--no-install-recommends", DEB],
+        # A simulation only, planned with or without the package installed (--reinstall).
+        result = subprocess.run(["apt-get", "install", "--simulate", "--reinstall", "--no-install-recommends", DEB],
                                 capture_output=True, text=True, timeout=120,
                                 env=dict(os.environ, LC_ALL="C.UTF-8"))
         self.assertEqual(result.returncode, 0, result.stdout + result.stderr)
         self.assertIn("Inst ramtidy ", result.stdout)
+
+    def test_removal_takes_the_autostart_entry_that_starts_it_and_no_other(self):
+        entry = pathlib.Path("/etc/xdg/autostart/ramtidy.desktop")
+        saved = entry.read_bytes() if entry.exists() else None
+        self.addCleanup(lambda: entry.write_bytes(saved) if saved is not None else entry.unlink(missing_ok=True))
+        installed = subprocess.run(["dpkg-query", "-W", "-f=${Status}", "ramtidy"], capture_output=True, text=True)
+        self.addCleanup(apt, *(["install", DEB] if "ok installed" in installed.stdout else ["remove", "ramtidy"]))
+        for program, stays in (("/opt/other/ramtidy", True), ("/usr/lib/ramtidy/ramtidy", False)):
+            apt("install", "--reinstall", "--no-install-recommends", DEB)
+            entry.write_text(f'[Desktop Entry]\nType=Application\nName=Ramtidy\nExec="{program}"\n')
+            apt("remove", "ramtidy")
+            self.assertEqual(entry.exists(), stays, program)
 
     def test_starts_through_its_link_and_finds_its_files(self):
         command = self.entry["Exec"].split()[0]

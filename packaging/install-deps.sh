@@ -13,6 +13,8 @@ packages=(
   xvfb openbox trayer xdotool xclip x11-utils imagemagick python3 procps python3-gi gir1.2-glib-2.0 python3-xlib
   # end-to-end: the qt6ct platform theme and its colour schemes
   qt6ct
+  # start at logon as a session runs it, for a second user the test creates
+  dex passwd
   # the Debian package (`make package`: dpkg-shlibdeps and file) and its checks
   dpkg-dev file lintian desktop-file-utils appstream
   # end-to-end on a private session bus: the window read through AT-SPI, and the

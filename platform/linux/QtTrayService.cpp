@@ -120,8 +120,6 @@ void QtTrayService::add(const NotifyIconData &data)
     m_desktopNotifications = statusNotifierHostRegistered();
     if (m_desktopNotifications) {
         QDBusConnection bus = QDBusConnection::sessionBus();
-        bus.connect(NotificationsService, NotificationsPath, NotificationsService, QStringLiteral("ActionInvoked"),
-                    this, SLOT(onNotificationAction(uint, QString)));
         bus.connect(NotificationsService, NotificationsPath, NotificationsService, QStringLiteral("NotificationClosed"),
                     this, SLOT(onNotificationClosed(uint, uint)));
     }
@@ -252,9 +250,9 @@ void QtTrayService::sendNotification(const QString &title, const QString &text, 
         hints.insert(QStringLiteral("desktop-entry"), appId);
     QDBusMessage message = QDBusMessage::createMethodCall(NotificationsService, NotificationsPath, NotificationsService,
                                                           QStringLiteral("Notify"));
-    // The "default" action is a click on the notification itself.
-    message << appName << m_notificationId << appId << title << text << QStringList{QStringLiteral("default"), appName}
-            << hints << timeout;
+    // No actions: a balloon click does nothing but close it, and servers such as
+    // xfce4-notifyd would show even the default action as a button.
+    message << appName << m_notificationId << appId << title << text << QStringList() << hints << timeout;
     auto *call = new QDBusPendingCallWatcher(QDBusConnection::sessionBus().asyncCall(message), this);
     connect(call, &QDBusPendingCallWatcher::finished, this, [this](QDBusPendingCallWatcher *finished) {
         const QDBusPendingReply<uint> reply = *finished;
@@ -274,16 +272,14 @@ void QtTrayService::closeNotification()
     QDBusConnection::sessionBus().asyncCall(message);
 }
 
-void QtTrayService::onNotificationAction(uint id, const QString &action)
+void QtTrayService::onNotificationClosed(uint id, uint reason)
 {
-    if (id == m_notificationId && id != 0 && action == u"default")
+    if (id == 0 || id != m_notificationId)
+        return;
+    m_notificationId = 0;
+    // Reason 2: dismissed by the user, which is what a click on it does.
+    if (reason == 2)
         balloonClicked();
-}
-
-void QtTrayService::onNotificationClosed(uint id, uint)
-{
-    if (id == m_notificationId)
-        m_notificationId = 0;
 }
 
 void QtTrayService::onActivated(QSystemTrayIcon::ActivationReason reason)

@@ -28,7 +28,6 @@ public:
 
 private slots:
     void onTrayHostChanged();
-    void onNotificationAction(uint id, const QString &action);
     void onNotificationClosed(uint id, uint reason);
 
 private:
