@@ -125,7 +125,8 @@ bool isFontProperty(const QString &name)
 }
 
 // Sizes, and the box around the content that takes room from it: padding, margin
-// and a border's width. A border's colour, style and corners stay.
+// and a border's width. The `border` shorthands carry a width and go whole; a
+// border's colour, style and corners on their own stay.
 bool isSizeProperty(const QString &name)
 {
     static const QStringList sizes = {QStringLiteral("width"),     QStringLiteral("height"),
