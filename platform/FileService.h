@@ -49,4 +49,10 @@ public:
     // Removes the name (a link itself, never what it points at); a missing file is
     // not an error.
     virtual void remove(const QString &path) = 0;
+
+    // A path to a sealed copy of the bytes held in memory, for a library that
+    // opens files by path itself: what it opens is what was checked, not a file
+    // that could change, block or point elsewhere. It stays valid while the
+    // process runs. Throws Failure with the system's reason.
+    virtual QString memoryFile(const QByteArray &bytes) = 0;
 };

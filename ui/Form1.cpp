@@ -6,6 +6,7 @@
 #include "platform/MessageBoxService.h"
 #include "platform/TrayService.h"
 #include "tray/cSysTray.h"
+#include "ui/Contrast.h"
 #include "ui/FrameStyle.h"
 #include "ui/ProgramIcon.h"
 #include "ui/Twips.h"
@@ -22,7 +23,6 @@
 #include <QTreeWidget>
 
 #include <algorithm>
-#include <cmath>
 #include <utility>
 
 namespace {
@@ -40,30 +40,6 @@ QFont arial(qreal points, bool bold)
     return font;
 }
 
-// WCAG 2 relative luminance and contrast ratio; 4.5:1 is the least for text.
-double luminance(const QColor &colour)
-{
-    auto linear = [](double c) { return c <= 0.03928 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4); };
-    return 0.2126 * linear(colour.redF()) + 0.7152 * linear(colour.greenF()) + 0.0722 * linear(colour.blueF());
-}
-
-double contrast(const QColor &a, const QColor &b)
-{
-    const double la = luminance(a);
-    const double lb = luminance(b);
-    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
-}
-
-// The desktop's text colour where it is readable on the background, else black or
-// white, whichever stands out more (one of them always reaches 4.5:1).
-QColor readableOn(const QColor &background, const QColor &preferred)
-{
-    constexpr double MinimumContrast = 4.5;
-    if (contrast(preferred, background) >= MinimumContrast)
-        return preferred;
-    return contrast(Qt::black, background) >= contrast(Qt::white, background) ? QColor(Qt::black) : QColor(Qt::white);
-}
-
 // Every text role made readable on the background it is drawn on. Disabled text is
 // meant to recede and is left as the desktop has it.
 QPalette readable(QPalette palette)
@@ -76,7 +52,8 @@ QPalette readable(QPalette palette)
     };
     for (const QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive}) {
         for (const auto &[background, text] : Pairs)
-            palette.setColor(group, text, readableOn(palette.color(group, background), palette.color(group, text)));
+            palette.setColor(group, text,
+                             Contrast::readableOn(palette.color(group, background), palette.color(group, text)));
     }
     return palette;
 }

@@ -4,7 +4,12 @@
 #include "platform/FileService.h"
 
 #include <QApplication>
+#include <QBuffer>
+#include <QHash>
+#include <QImageReader>
+#include <QPixmapCache>
 #include <QRegularExpression>
+#include <QSet>
 #include <QStringDecoder>
 #include <QWidget>
 
@@ -12,18 +17,32 @@ namespace {
 
 // A skin is a page of rules; anything larger is not one.
 constexpr qint64 MaxSkinBytes = 256 * 1024;
+// The window is 536 by 399 pixels: a picture of a skin has no use for more than
+// about twice that a side, and together the pictures decoded stay at 4 MiB.
+constexpr qint64 MaxPictureBytes = 8 * 1024 * 1024;
+constexpr int MaxPictureSide = 1024;
+constexpr qint64 MaxPicturePixels = 1024 * 1024;
+// What the fixed layout absorbs of a border: the buttons' captions keep their
+// room, and a focus ring still shows.
+constexpr double MaxBorderPixels = 2;
 
 // Reads a style sheet piece by piece, keeping count of lines for messages.
 class SheetReader {
 public:
-    explicit SheetReader(QStringView text)
+    SheetReader(QStringView text, const QString &path)
         : m_text(text)
+        , m_path(path)
     {
     }
 
     [[noreturn]] void fail(const QString &why) const
     {
-        throw Failure(QStringLiteral("The skin is malformed at line %1: %2").arg(m_line).arg(why));
+        const QString where = m_path.isEmpty() ? QString() : u' ' + m_path;
+        throw Failure(QStringLiteral("The skin%1 is malformed at line %2: %3 Correct that line, or remove the file "
+                                     "to go without a skin.")
+                          .arg(where)
+                          .arg(m_line)
+                          .arg(why));
     }
 
     void skipSpace()
@@ -104,6 +123,7 @@ private:
     }
 
     QStringView m_text;
+    QString m_path;
     qsizetype m_at = 0;
     int m_line = 1;
 };
@@ -124,18 +144,46 @@ bool isFontProperty(const QString &name)
     return name == u"font" || name.startsWith(u"font-");
 }
 
-// Sizes, and the box around the content that takes room from it: padding, margin
-// and a border's width. The `border` shorthands carry a width and go whole; a
-// border's colour, style and corners on their own stay.
-bool isSizeProperty(const QString &name)
+// What moves a control's text or takes room from it goes whole: sizes, the box
+// around the content (padding, margin), the room between an indicator and its
+// caption, the offsets of a part (a frame's title), and an icon beside a caption.
+bool isLayoutProperty(const QString &name)
 {
-    static const QStringList sizes = {QStringLiteral("width"),     QStringLiteral("height"),
-                                      QStringLiteral("min-width"), QStringLiteral("min-height"),
-                                      QStringLiteral("max-width"), QStringLiteral("max-height")};
-    if (sizes.contains(name) || name.startsWith(u"padding") || name.startsWith(u"margin"))
-        return true;
+    static const QStringList names = {
+        QStringLiteral("width"),      QStringLiteral("height"),    QStringLiteral("min-width"),
+        QStringLiteral("min-height"), QStringLiteral("max-width"), QStringLiteral("max-height"),
+        QStringLiteral("spacing"),    QStringLiteral("left"),      QStringLiteral("right"),
+        QStringLiteral("top"),        QStringLiteral("bottom"),    QStringLiteral("icon"),
+        QStringLiteral("icon-size")};
+    return names.contains(name) || name.startsWith(u"padding") || name.startsWith(u"margin");
+}
+
+// A border's width, alone or in a shorthand with its style and colour.
+bool isBorderWidthProperty(const QString &name)
+{
     static const QRegularExpression borderWidth(QStringLiteral("^border(-(top|right|bottom|left))?(-width)?$"));
     return borderWidth.match(name).hasMatch();
+}
+
+// The value with every length wider than the layout absorbs cut to it; the style
+// and colour stay as they are.
+QString withBorderCapped(const QString &value)
+{
+    static const QRegularExpression length(QStringLiteral("^(\\d*\\.?\\d+)(px|pt|em|ex)?$"),
+                                           QRegularExpression::CaseInsensitiveOption);
+    QStringList tokens = value.split(u' ', Qt::SkipEmptyParts);
+    for (QString &token : tokens) {
+        const QRegularExpressionMatch match = length.match(token);
+        if (!match.hasMatch())
+            continue;
+        const double number = match.captured(1).toDouble();
+        const QString unit = match.captured(2).toLower();
+        // An em or ex depends on a font the skin cannot see; any of it is cut.
+        const double pixels = unit == u"pt" ? number * 96 / 72 : unit.startsWith(u'e') && number > 0 ? 1e9 : number;
+        if (pixels > MaxBorderPixels)
+            token = QStringLiteral("%1px").arg(MaxBorderPixels);
+    }
+    return tokens.join(u' ');
 }
 
 // "qproperty-" sets a widget's property (a button's caption, say): a skin changes
@@ -147,10 +195,10 @@ bool isWidgetProperty(const QString &name)
 
 } // namespace
 
-QList<SkinFramework::Rule> SkinFramework::parse(QStringView sheet)
+QList<SkinFramework::Rule> SkinFramework::parse(QStringView sheet, const QString &path)
 {
     QList<Rule> rules;
-    SheetReader reader(sheet);
+    SheetReader reader(sheet, path);
     for (reader.skipSpace(); !reader.atEnd(); reader.skipSpace()) {
         Rule rule;
         if (reader.readUntil(u"{};", rule.selector) != u'{')
@@ -180,7 +228,9 @@ QList<SkinFramework::Rule> SkinFramework::parse(QStringView sheet)
         rules.append(rule);
     }
     if (rules.isEmpty())
-        throw Failure(QStringLiteral("The skin holds no rule."));
+        throw Failure(QStringLiteral("The skin%1 holds no rule. Write its rules in it, or remove the file to go "
+                                     "without a skin.")
+                          .arg(path.isEmpty() ? QString() : u' ' + path));
     return rules;
 }
 
@@ -189,10 +239,21 @@ void SkinFramework::LoadSkin(FileService &files, const QString &path, const QStr
     if (!ini.isEmpty())
         throw Failure(QStringLiteral("The skin %1 has no section \"%2\".").arg(path, ini));
     QStringDecoder utf8(QStringDecoder::Utf8);
-    const QString text = utf8.decode(files.readProgramFile(path, MaxSkinBytes));
+    QByteArray bytes;
+    try {
+        bytes = files.readProgramFile(path, MaxSkinBytes);
+    } catch (const Failure &failure) {
+        throw Failure(QString::fromStdString(failure.what())
+                      + QStringLiteral(" Put the skin there as a regular file of yours or root's, or remove it to go "
+                                       "without a skin."));
+    }
+    const QString text = utf8.decode(bytes);
     if (utf8.hasError())
-        throw Failure(QStringLiteral("The skin %1 is not UTF-8 text.").arg(path));
-    m_rules = parse(text);
+        throw Failure(QStringLiteral("The skin %1 is not UTF-8 text. Save it as UTF-8, or remove it to go without a "
+                                     "skin.")
+                          .arg(path));
+    m_rules = parse(text, path);
+    loadPictures(files, path.left(path.lastIndexOf(u'/')));
 }
 
 QString SkinFramework::sheet() const
@@ -202,9 +263,10 @@ QString SkinFramework::sheet() const
         sheet += rule.selector + QStringLiteral(" {");
         for (const auto &[name, value] : rule.declarations) {
             if (isWidgetProperty(name) || (m_keepFonts && isFontProperty(name))
-                || (m_keepSizes && isSizeProperty(name)))
+                || (m_keepSizes && isLayoutProperty(name)))
                 continue;
-            sheet += u' ' + name + QStringLiteral(": ") + value + u';';
+            const bool capped = m_keepSizes && isBorderWidthProperty(name);
+            sheet += u' ' + name + QStringLiteral(": ") + (capped ? withBorderCapped(value) : value) + u';';
         }
         sheet += QStringLiteral(" }\n");
     }
@@ -215,8 +277,189 @@ void SkinFramework::ApplyWindow(QWidget *window)
 {
     if (m_rules.isEmpty())
         throw Failure(QStringLiteral("No skin is loaded."));
+    // Each rule and widget naming a picture loads it by its path; the cache, kept
+    // empty otherwise, lets them share one decoded copy. Room is left for what the
+    // style itself keeps there.
+    constexpr int StyleKilobytes = 512;
+    if (m_picturePixels > 0)
+        QPixmapCache::setCacheLimit(int(m_picturePixels * 4 / 1024) + StyleKilobytes);
     if (m_options & WindowOnly)
         window->setStyleSheet(sheet());
     else
         qApp->setStyleSheet(sheet());
+}
+
+namespace {
+
+// The picture's file under the file rule; a refusal says what to do.
+QByteArray readPicture(FileService &files, const QString &path)
+{
+    try {
+        return files.readProgramFile(path, MaxPictureBytes);
+    } catch (const Failure &failure) {
+        throw Failure(QString::fromStdString(failure.what())
+                      + QStringLiteral(" The skin is worn without this picture; put it there as a regular file of "
+                                       "yours or root's (no link, at most %1 bytes), or take it out of the skin.")
+                            .arg(MaxPictureBytes));
+    }
+}
+
+// Why a name in url() is not a file of the skin's own folder, or empty.
+QString nameRefusal(const QString &name, const QString &folder)
+{
+    if (!name.isEmpty() && !name.startsWith(u'/') && !name.contains(u':') && !name.contains(u'\\')
+        && !name.split(u'/').contains(QStringLiteral("..")))
+        return {};
+    return QStringLiteral("The skin's picture \"%1\" was left out: a skin's pictures are files in its own folder %2, "
+                          "named from there without \"..\", a leading \"/\", \":\" or \"\\\". Move the picture "
+                          "there and name it so, or take it out of the skin.")
+        .arg(name, folder);
+}
+
+// The picture's bytes, decoded only once its size is known to be within bounds,
+// and encoded again as PNG: Qt then reads exactly what was checked.
+QByteArray checkedPicture(const QByteArray &bytes, const QString &path, QSize &size)
+{
+    QBuffer buffer;
+    buffer.setData(bytes);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer);
+    size = reader.size();
+    const auto refuse = [&](const QString &why, const QString &what) {
+        throw Failure(QStringLiteral("The skin's picture %1 was left out: %2 %3").arg(path, why, what));
+    };
+    const QString otherwise = QStringLiteral("Save it as a PNG file, or take it out of the skin.");
+    if (!size.isValid())
+        refuse(QStringLiteral("it is not a picture Ramtidy can read (%1).").arg(reader.errorString()), otherwise);
+    if (size.width() > MaxPictureSide || size.height() > MaxPictureSide)
+        refuse(QStringLiteral("it is %1 × %2 pixels, and a skin's picture is at most %3 × %3.")
+                   .arg(size.width())
+                   .arg(size.height())
+                   .arg(MaxPictureSide),
+               QStringLiteral("Make it smaller, or take it out of the skin."));
+    reader.setAllocationLimit(int(qint64(size.width()) * size.height() * 8 / (1024 * 1024)) + 1);
+    const QImage image = reader.read();
+    if (image.isNull() || image.size() != size)
+        refuse(QStringLiteral("it could not be decoded as the picture its header describes (%1).")
+                   .arg(reader.errorString()),
+               otherwise);
+    QByteArray png;
+    QBuffer out(&png);
+    out.open(QIODevice::WriteOnly);
+    if (!image.save(&out, "PNG"))
+        refuse(QStringLiteral("it could not be encoded again."), otherwise);
+    return png;
+}
+
+} // namespace
+
+void SkinFramework::loadPictures(FileService &files, const QString &folder)
+{
+    static const QRegularExpression url(QStringLiteral("url\\(\\s*(?:\"([^\"]*)\"|'([^']*)'|([^)\"'\\s]*))\\s*\\)"),
+                                        QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression anyUrl(QStringLiteral("url\\("), QRegularExpression::CaseInsensitiveOption);
+    struct Picture {
+        QString path; // of the checked copy, or empty when refused
+        QSize size;
+    };
+    QHash<QString, Picture> pictures; // by the name the skin gives
+    QSet<QString> told;
+    const auto refuse = [&](const QString &name, const QString &why) {
+        if (!told.contains(name)) {
+            told.insert(name);
+            m_refusedPictures.append(why);
+        }
+    };
+    m_refusedPictures.clear();
+    m_picturePixels = 0;
+    for (Rule &rule : m_rules) {
+        for (auto declaration = rule.declarations.begin(); declaration != rule.declarations.end();) {
+            QString &value = declaration->second;
+            QString worn;
+            qsizetype last = 0;
+            int found = 0;
+            bool keep = true;
+            for (const QRegularExpressionMatch &match : url.globalMatch(value)) {
+                ++found;
+                const QString name = match.captured(1) + match.captured(2) + match.captured(3);
+                if (!pictures.contains(name)) {
+                    Picture picture;
+                    if (const QString refusal = nameRefusal(name, folder); !refusal.isEmpty()) {
+                        refuse(name, refusal);
+                    } else {
+                        const QString path = folder + u'/' + name;
+                        try {
+                            const QByteArray bytes = readPicture(files, path);
+                            picture.path = files.memoryFile(checkedPicture(bytes, path, picture.size));
+                        } catch (const Failure &failure) {
+                            refuse(name, QString::fromStdString(failure.what()));
+                        }
+                    }
+                    pictures.insert(name, picture);
+                }
+                const Picture &picture = pictures[name];
+                // Counted where it is named: a picture some rule shows may be
+                // decoded for that rule alone.
+                const qint64 pixels = qint64(picture.size.width()) * picture.size.height();
+                if (!picture.path.isEmpty() && m_picturePixels + pixels > MaxPicturePixels) {
+                    refuse(name,
+                           QStringLiteral("The skin's picture %1 was left out where it is named again: the "
+                                          "skin's pictures together are at most %2 pixels. Make them smaller, "
+                                          "or use fewer of them.")
+                               .arg(folder + u'/' + name)
+                               .arg(MaxPicturePixels));
+                    keep = false;
+                } else if (picture.path.isEmpty()) {
+                    keep = false;
+                } else {
+                    m_picturePixels += pixels;
+                }
+                worn += value.mid(last, match.capturedStart() - last) + QStringLiteral("url(%1)").arg(picture.path);
+                last = match.capturedEnd();
+            }
+            // A url() the pattern does not read is left to nobody.
+            if (found != value.count(anyUrl)) {
+                refuse(value,
+                       QStringLiteral("The skin's value \"%1\" was left out: Ramtidy cannot read the file name "
+                                      "in its url(). Write the name plainly or in quotes.")
+                           .arg(value));
+                keep = false;
+            }
+            if (!keep) {
+                declaration = rule.declarations.erase(declaration);
+                continue;
+            }
+            if (found > 0)
+                value = worn + value.mid(last);
+            ++declaration;
+        }
+    }
+}
+
+QList<QColor> SkinFramework::textColours(const QStringList &classes, const QString &name) const
+{
+    // The last compound of each selector: its class (none for "*", "#name" or
+    // ".Class"), its object name, and whether it is only for disabled controls.
+    static const QRegularExpression compound(QStringLiteral("^(?:\\*|\\.?([A-Za-z_][\\w-]*))?(?:[^#\\s]*#([\\w-]+))?"));
+    QList<QColor> colours;
+    for (const Rule &rule : m_rules) {
+        bool applies = false;
+        for (const QString &selector : rule.selector.split(u',')) {
+            const QString last = selector.simplified().section(QRegularExpression(QStringLiteral("[\\s>]+")), -1);
+            const QRegularExpressionMatch match = compound.match(last);
+            const QString type = match.captured(1);
+            const QString id = match.captured(2);
+            if ((type.isEmpty() || classes.contains(type)) && (id.isEmpty() || id == name)
+                && !last.contains(QStringLiteral(":disabled")))
+                applies = true;
+        }
+        if (!applies)
+            continue;
+        for (const auto &[property, value] : rule.declarations) {
+            const QColor colour = QColor::fromString(value);
+            if (property == u"color" && colour.isValid())
+                colours.append(colour);
+        }
+    }
+    return colours;
 }

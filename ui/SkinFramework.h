@@ -1,8 +1,10 @@
 #pragma once
 
+#include <QColor>
 #include <QList>
 #include <QPair>
 #include <QString>
+#include <QStringList>
 
 #include <cstdint>
 
@@ -13,14 +15,21 @@ class QWidget;
 //
 // Its option flags and switches, the only place they are given a meaning:
 // - Options, bit value 1 (WindowOnly): the sheet is set on the window it is
-//   applied to, so message boxes and other windows keep the desktop's look;
-//   without it the whole application wears the skin.
+//   applied to and reaches the controls inside it; other windows keep the
+//   desktop's look as long as they are not the window's children (the message
+//   boxes are not); without it the whole application wears the skin.
 // - Switch 5 (KeepFonts): the skin's font declarations are left out, so the
 //   window keeps its own fonts and its fixed layout still fits its text.
-// - Switch 10 (KeepSizes): the skin's width, height, padding, margin and
-//   border-width declarations are left out, so no control grows past (or its
-//   text is squeezed out of) the window's fixed layout.
+// - Switch 10 (KeepSizes): what would move a control's text or take room from
+//   it is left out: sizes, padding, margins, spacing, the offsets of parts
+//   (left, right, top, bottom) and a button's icon; borders stay, their widths
+//   cut to what the layout absorbs.
 // Declarations that set a widget's properties ("qproperty-") are always left out.
+//
+// Pictures named in url() are files in the skin's own folder, read under the
+// file rule, their size checked before they are decoded, and handed to Qt as a
+// checked copy in memory; a picture refused leaves out the declaration naming it,
+// and the rest of the skin is worn.
 class SkinFramework {
 public:
     enum Option : std::int32_t { WindowOnly = 1 };
@@ -30,10 +39,17 @@ public:
         QList<QPair<QString, QString>> declarations; // property, value
     };
 
-    // Reads and checks the skin file. `ini` names a section of skins that hold
-    // several; ours hold one, so it must be empty. Throws Failure when the file
-    // cannot be read, holds no rule, or is malformed.
+    // Reads and checks the skin file and its pictures. `ini` names a section of
+    // skins that hold several; ours hold one, so it must be empty. Throws Failure
+    // when the file cannot be read, holds no rule, or is malformed; a picture
+    // refused is kept in refusedPictures().
     void LoadSkin(FileService &files, const QString &path, const QString &ini);
+    // Why each picture left out was refused, a sentence each, naming the file
+    // and what to do.
+    QStringList refusedPictures() const { return m_refusedPictures; }
+    // The text colours the skin gives a control of these classes (its own and
+    // those it derives from) and this object name; disabled text is left out.
+    QList<QColor> textColours(const QStringList &classes, const QString &name) const;
 
     std::int32_t Options() const { return m_options; }
     void setOptions(std::int32_t options) { m_options = options; }
@@ -42,17 +58,22 @@ public:
     bool KeepSizes() const { return m_keepSizes; }
     void setKeepSizes(bool on) { m_keepSizes = on; }
 
-    // Puts the loaded skin on the window. Throws Failure when none is loaded.
+    // Puts the loaded skin on the window, with room in the picture cache for its
+    // pictures so that each is decoded once. Throws Failure when none is loaded.
     void ApplyWindow(QWidget *window);
 
-    // The rules of a style sheet. Throws Failure, naming the line, for a sheet
-    // that is malformed or holds no rule.
-    static QList<Rule> parse(QStringView sheet);
+    // The rules of a style sheet. Throws Failure, naming the file at `path` and
+    // the line, for a sheet that is malformed or holds no rule.
+    static QList<Rule> parse(QStringView sheet, const QString &path = QString());
     // The sheet as it will be worn, with the switches applied.
     QString sheet() const;
 
 private:
+    void loadPictures(FileService &files, const QString &folder);
+
     QList<Rule> m_rules;
+    QStringList m_refusedPictures;
+    qint64 m_picturePixels = 0;
     std::int32_t m_options = 0;
     bool m_keepFonts = false;
     bool m_keepSizes = false;

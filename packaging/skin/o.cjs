@@ -47,7 +47,7 @@ QProgressBar {
 
 QProgressBar::chunk {
     border-radius: 4px;
-    background-color: qlineargradient(x1: 0, y1: 0, x2: 1, y2: 0, stop: 0 #2fa39a, stop: 1 #4cc2a4);
+    background-color: qlineargradient(x1: 0, y1: 0, x2: 1, y2: 0, stop: 0 #7fcfbf, stop: 1 #a8e0d4);
 }
 
 QTreeWidget {
@@ -55,8 +55,12 @@ QTreeWidget {
     border-radius: 4px;
     background-color: #ffffff;
     color: #1f3a5a;
-    selection-background-color: #2fa39a;
+    selection-background-color: #1a6f68;
     selection-color: #ffffff;
+}
+
+QTreeWidget:focus {
+    border: 2px solid #f2b134;
 }
 
 QHeaderView::section {

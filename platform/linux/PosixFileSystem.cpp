@@ -9,6 +9,7 @@
 #include <cstring>
 
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -378,4 +379,21 @@ QByteArray PosixFileSystem::encodePath(const QString &path)
         run = at + 1;
     }
     return bytes + QStringView(path).mid(run).toUtf8();
+}
+
+// Sealed, so that nothing can change the bytes after they were checked; kept open
+// for the rest of the run, as the path is only valid while it is.
+QString PosixFileSystem::memoryFile(const QByteArray &bytes)
+{
+    const int fd = ::memfd_create("ramtidy", MFD_CLOEXEC | MFD_ALLOW_SEALING);
+    if (fd < 0)
+        throw Failure(QStringLiteral("A file in memory could not be made: %1").arg(systemError()));
+    qsizetype done = 0;
+    const int error = writeAll(fd, bytes, done);
+    if (error != 0 || ::fcntl(fd, F_ADD_SEALS, F_SEAL_SHRINK | F_SEAL_GROW | F_SEAL_WRITE | F_SEAL_SEAL) != 0) {
+        const QString reason = systemError(error != 0 ? error : errno);
+        ::close(fd);
+        throw Failure(QStringLiteral("A file in memory could not be written: %1").arg(reason));
+    }
+    return QStringLiteral("/proc/self/fd/%1").arg(fd);
 }

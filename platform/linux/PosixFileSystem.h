@@ -33,4 +33,6 @@ public:
     // names the same file; Qt's own decoding makes it U+FFFD, which names none.
     static QString decodePath(const QByteArray &bytes);
     static QByteArray encodePath(const QString &path);
+
+    QString memoryFile(const QByteArray &bytes) override;
 };

@@ -10,6 +10,7 @@
 #include <QFontMetrics>
 #include <QGroupBox>
 #include <QHeaderView>
+#include <QImage>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
@@ -22,6 +23,8 @@
 #include <QTreeWidget>
 
 #include <cmath>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -344,32 +347,59 @@ void TestForm1::hoverPointer()
 void TestForm1::startUpFiles_data()
 {
     // clang-format off
-    QTest::addColumn<QString>("skin"); // a file's contents, "<folder>", "<link>" or "" for none
+    QTest::addColumn<QString>("skin"); // a file's contents, "<folder>", "<link>" or "" for none; url(WxH.png),
+                                       // url(fifo) and url(link.png) name pictures made beside it
     QTest::addColumn<QString>("cursor"); // "<real>", other contents, or "" for none
     QTest::addColumn<double>("draw");
     QTest::addColumn<bool>("launchFails");
     QTest::addColumn<QList<int>>("boxes");
     QTest::addColumn<bool>("recoloured");
     QTest::addColumn<bool>("homePage");
+    QTest::addColumn<QString>("worn"); // the style sheet worn, a pattern; "" for none
     const QString sample = QStringLiteral("<sample>");
-    QTest::newRow("nothing there, draw 51") << "" << "" << 0.5 << false << QList<int>{} << false << false;
-    QTest::newRow("sample skin and cursor") << sample << "<real>" << 0.5 << false << QList<int>{} << true << false;
-    QTest::newRow("sample skin, no cursor") << sample << "" << 0.5 << false << QList<int>{} << true << false;
-    QTest::newRow("skin name is a folder") << "<folder>" << "" << 0.5 << false << QList<int>{} << false << false;
-    QTest::newRow("skin name is a link") << "<link>" << "" << 0.5 << false << QList<int>{100} << true << false;
+    const QString focusRing = QStringLiteral("QPushButton:focus \\{ border: 2px solid #f2b134; \\}");
+    QTest::newRow("nothing there, draw 51") << "" << "" << 0.5 << false << QList<int>{} << false << false << "";
+    QTest::newRow("sample skin and cursor") << sample << "<real>" << 0.5 << false << QList<int>{} << true << false << focusRing;
+    QTest::newRow("sample skin, no cursor") << sample << "" << 0.5 << false << QList<int>{} << true << false << focusRing;
+    QTest::newRow("skin name is a folder") << "<folder>" << "" << 0.5 << false << QList<int>{} << false << false << "";
+    QTest::newRow("skin name is a link") << "<link>" << "" << 0.5 << false << QList<int>{100} << true << false << "";
     QTest::newRow("skin sets a caption and room") << "QPushButton { qproperty-text: \"Pause\"; padding: 40px; "
                                                     "margin: 9px; border-left: 5px solid red; color: red; }"
-                                                 << "" << 0.5 << false << QList<int>{} << true << false;
-    QTest::newRow("malformed skin") << "QLabel { color: red" << "" << 0.5 << false << QList<int>{100} << true << false;
-    QTest::newRow("skin of comments only") << "/* nothing */" << "" << 0.5 << false << QList<int>{100} << true << false;
+                                                 << "" << 0.5 << false << QList<int>{} << true << false
+                                                 << "^QPushButton \\{ border-left: 2px solid red; color: red; \\}\n$";
+    QTest::newRow("skin moves captions") << "QCheckBox { spacing: 300px; padding-left: 9px; color: navy } QGroupBox::title "
+                                            "{ left: 400px; top: 9px; margin-top: 9px } QPushButton { border: dashed 9pt blue; "
+                                            "border-width: 1px 0.5em; icon-size: 90px; min-height: 90px }"
+                                         << "" << 0.5 << false << QList<int>{} << true << false
+                                         << "^QCheckBox \\{ color: navy; \\}\nQGroupBox::title \\{ \\}\nQPushButton \\{ border: "
+                                            "dashed 2px blue; border-width: 1px 2px; \\}\n$";
+    QTest::newRow("malformed skin") << "QLabel { color: red" << "" << 0.5 << false << QList<int>{100} << true << false << "";
+    QTest::newRow("skin of comments only") << "/* nothing */" << "" << 0.5 << false << QList<int>{100} << true << false << "";
+    QTest::newRow("skin picture on the buttons") << "QPushButton { background-image: url(600x400.png) } QPushButton:hover "
+                                                    "{ background: url(\"600x400.png\") }"
+                                                 << "" << 0.5 << false << QList<int>{} << true << false
+                                                 << "^QPushButton \\{ background-image: url\\(/proc/self/fd/(\\d+)\\); \\}\n"
+                                                    "QPushButton:hover \\{ background: url\\(/proc/self/fd/\\1\\); \\}\n$";
+    QTest::newRow("skin picture too large") << "QPushButton { background-image: url(1025x8.png); color: red }" << "" << 0.5
+                                            << false << QList<int>{100} << true << false << "^QPushButton \\{ color: red; \\}\n$";
+    QTest::newRow("skin pictures too large together") << "QLabel { image: url(1000x600.png) } QPushButton { image: "
+                                                         "url(1000x600.png) }"
+                                                      << "" << 0.5 << false << QList<int>{100} << true << false
+                                                      << "^QLabel \\{ image: url\\(/proc/self/fd/\\d+\\); \\}\nQPushButton \\{ \\}";
+    QTest::newRow("skin picture a FIFO") << "QLabel { image: url(fifo); color: navy }" << "" << 0.5 << false
+                                         << QList<int>{100} << true << false << "^QLabel \\{ color: navy; \\}\n$";
+    QTest::newRow("skin picture a link") << "QLabel { image: url('link.png') }" << "" << 0.5 << false << QList<int>{100}
+                                         << true << false << "^QLabel \\{ \\}\n$";
+    QTest::newRow("skin picture outside its folder") << "QLabel { image: url(../x/8x8.png) }" << "" << 0.5 << false
+                                                     << QList<int>{100} << true << false << "^QLabel \\{ \\}\n$";
     QTest::newRow("cursor picture of 2100 by 2100") << "" << "<big>" << 0.5 << false << QList<int>{128} << false
-                                                    << false;
+                                                    << false << "";
     QTest::newRow("cursor file not a cursor") << "" << "MZ not a cursor" << 0.5 << false << QList<int>{128} << false
-                                              << false;
-    QTest::newRow("draw 7 opens the home page") << "" << "" << 0.06 << false << QList<int>{} << false << true;
-    QTest::newRow("draw 8 does not") << "" << "" << 0.07 << false << QList<int>{} << false << false;
-    QTest::newRow("draw 6 does not") << "" << "" << 0.059 << false << QList<int>{} << false << false;
-    QTest::newRow("home page that cannot open") << "" << "" << 0.06 << true << QList<int>{108} << false << false;
+                                              << false << "";
+    QTest::newRow("draw 7 opens the home page") << "" << "" << 0.06 << false << QList<int>{} << false << true << "";
+    QTest::newRow("draw 8 does not") << "" << "" << 0.07 << false << QList<int>{} << false << false << "";
+    QTest::newRow("draw 6 does not") << "" << "" << 0.059 << false << QList<int>{} << false << false << "";
+    QTest::newRow("home page that cannot open") << "" << "" << 0.06 << true << QList<int>{108} << false << false << "";
     // clang-format on
 }
 
@@ -382,6 +412,7 @@ void TestForm1::startUpFiles()
     QFETCH(QList<int>, boxes);
     QFETCH(bool, recoloured);
     QFETCH(bool, homePage);
+    QFETCH(QString, worn);
     QTemporaryDir folder;
     QVERIFY(folder.isValid());
     QVERIFY(QDir(folder.path()).mkdir(QStringLiteral("x")));
@@ -396,6 +427,17 @@ void TestForm1::startUpFiles()
         QFile file(skinPath);
         QVERIFY(file.open(QIODevice::WriteOnly));
         file.write(skin.toUtf8());
+    }
+    for (const QRegularExpressionMatch &picture :
+         QRegularExpression(QStringLiteral("url\\(['\"]?(\\w+)")).globalMatch(skin + QStringLiteral("url(8x8"))) {
+        const QString name = folder.filePath(QStringLiteral("x/") + picture.captured(1));
+        const QStringList size = picture.captured(1).split(u'x');
+        if (name.endsWith(u"fifo"))
+            QCOMPARE(mkfifo(QFile::encodeName(name).constData(), 0600), 0);
+        else if (name.endsWith(u"link"))
+            QVERIFY(QFile::link(folder.filePath(QStringLiteral("x/8x8.png")), name + QStringLiteral(".png")));
+        else
+            QVERIFY(QImage(size[0].toInt(), size[1].toInt(), QImage::Format_RGB32).save(name + QStringLiteral(".png")));
     }
     const QString cursorPath = folder.filePath(QStringLiteral("HAND-M.CUR"));
     if (cursor.startsWith(u'<')) {
@@ -439,9 +481,12 @@ void TestForm1::startUpFiles()
     m_form->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));
     QCOMPARE(m_form->grab().toImage().pixelColor(QPoint(4, 4)), expected);
-    QCOMPARE(m_form->styleSheet().isEmpty(), !recoloured || !boxes.isEmpty());
-    QVERIFY(!m_form->styleSheet().contains(
-        QRegularExpression(QStringLiteral("(qproperty-|padding|margin|border-left)[a-z-]*:"))));
+    QVERIFY2(worn.isEmpty() ? m_form->styleSheet().isEmpty() : m_form->styleSheet().contains(QRegularExpression(worn)),
+             qPrintable(m_form->styleSheet()));
+    QVERIFY(!m_form->styleSheet().contains(QRegularExpression(QStringLiteral("(qproperty-|padding|margin)[a-z-]*:"))));
+    for (const auto &box : m_platform.msgBox.shown) // each names the file, and what to do
+        QVERIFY2(!box.text.contains(QStringLiteral("line 100")) || box.text.contains(folder.path()),
+                 qPrintable(box.text));
     QCOMPARE(control<QPushButton>("PushButton5")->text(), QStringLiteral("Turn Off Auto Free"));
 
     // Over a button: the file's pointer, or without one the default pointer.
@@ -459,19 +504,23 @@ void TestForm1::darkPaletteContrast_data()
     // clang-format off
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("part"); // which text of the control
-    for (const char *frame : {"Frame1", "Frame2", "Frame3"})
-        QTest::newRow(frame) << frame << "title";
-    for (const char *label : {"lblTotalRAM", "lblFreeRAM", "lblUsedRAM"})
-        QTest::newRow(label) << label << "text";
-    for (const char *box : {"Check4", "Check8"})
-        QTest::newRow(box) << box << "text";
-    for (const char *button : {"PushButton5", "PushButton6", "PushButton1", "PushButton2", "PushButton11", "PushButton12"})
-        QTest::newRow(button) << button << "text";
-    QTest::newRow("ProgressBar1 empty") << "ProgressBar1" << "empty";
-    QTest::newRow("ProgressBar1 full") << "ProgressBar1" << "full";
-    QTest::newRow("ListView1 header") << "ListView1" << "header";
-    QTest::newRow("ListView1 row") << "ListView1" << "row";
-    QTest::newRow("ListView1 selected row") << "ListView1" << "selected";
+    QTest::addColumn<bool>("skinned"); // wearing the sample skin
+    for (const bool skinned : {false, true}) {
+        const auto row = [&](const QString &name) -> QTestData & { return QTest::newRow(qPrintable(name + (skinned ? " skinned" : ""))); };
+        for (const char *frame : {"Frame1", "Frame2", "Frame3"})
+            row(frame) << frame << "title" << skinned;
+        for (const char *label : {"lblTotalRAM", "lblFreeRAM", "lblUsedRAM"})
+            row(label) << label << "text" << skinned;
+        for (const char *box : {"Check4", "Check8"})
+            row(box) << box << "text" << skinned;
+        for (const char *button : {"PushButton5", "PushButton6", "PushButton1", "PushButton2", "PushButton11", "PushButton12"})
+            row(button) << button << "text" << skinned;
+        row("ProgressBar1 empty") << "ProgressBar1" << "empty" << skinned;
+        row("ProgressBar1 full") << "ProgressBar1" << "full" << skinned;
+        row("ListView1 header") << "ListView1" << "header" << skinned;
+        row("ListView1 row") << "ListView1" << "row" << skinned;
+        row("ListView1 selected row") << "ListView1" << "selected" << skinned;
+    }
     // clang-format on
 }
 
@@ -480,10 +529,17 @@ void TestForm1::darkPaletteContrast()
 {
     QFETCH(QString, name);
     QFETCH(QString, part);
+    QFETCH(bool, skinned);
     const QPalette saved = QApplication::palette();
     const auto restore = qScopeGuard([&] { QApplication::setPalette(saved); });
     QApplication::setPalette(darkPalette());
 
+    QTemporaryDir folder;
+    if (skinned) {
+        QVERIFY(QDir(folder.path()).mkdir(QStringLiteral("x")));
+        QVERIFY(QFile::copy(qEnvironmentVariable("RAMTIDY_SAMPLE_SKIN"), folder.filePath(QStringLiteral("x/o.cjs"))));
+        m_platform.process.folder = folder.path();
+    }
     m_form->Form_Load();
     m_form->Timer2_Timer();
     control<QCheckBox>("Check8")->show();
@@ -492,9 +548,11 @@ void TestForm1::darkPaletteContrast()
         bar->setValue(bar->maximum());
     m_form->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));
-    QCOMPARE(m_form->palette().color(QPalette::Window), QColor(Qt::white));
+    QCOMPARE(m_form->palette().color(QPalette::Window) == QColor(Qt::white), !skinned);
     // The scheme changed while the window was open, and the window took it.
-    QCOMPARE(control<QTreeWidget>("ListView1")->palette().color(QPalette::Base), darkPalette().color(QPalette::Base));
+    if (!skinned) // a skin gives the list its own
+        QCOMPARE(control<QTreeWidget>("ListView1")->palette().color(QPalette::Base),
+                 darkPalette().color(QPalette::Base));
 
     QWidget *widget = m_form->findChild<QWidget *>(name);
     QVERIFY(widget);

@@ -1,0 +1,29 @@
+#include "Contrast.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+// WCAG 2 relative luminance.
+double luminance(const QColor &colour)
+{
+    auto linear = [](double c) { return c <= 0.03928 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4); };
+    return 0.2126 * linear(colour.redF()) + 0.7152 * linear(colour.greenF()) + 0.0722 * linear(colour.blueF());
+}
+
+} // namespace
+
+double Contrast::ratio(const QColor &a, const QColor &b)
+{
+    const double la = luminance(a);
+    const double lb = luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+QColor Contrast::readableOn(const QColor &background, const QColor &preferred)
+{
+    if (ratio(preferred, background) >= MinimumForText)
+        return preferred;
+    return ratio(Qt::black, background) >= ratio(Qt::white, background) ? QColor(Qt::black) : QColor(Qt::white);
+}
