@@ -63,6 +63,10 @@ QTreeWidget:focus {
     border: 2px solid #f2b134;
 }
 
+QHeaderView {
+    background-color: #dfe7ef;
+}
+
 QHeaderView::section {
     background-color: #dfe7ef;
     color: #1f3a5a;

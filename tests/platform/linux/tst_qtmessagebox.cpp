@@ -5,6 +5,7 @@
 #include <QMessageBox>
 #include <QTest>
 #include <QTimer>
+#include <QWindow>
 
 // The real dialog, answered the way a user would answer it.
 class TestQtMessageBox : public QObject {
@@ -36,11 +37,19 @@ void TestQtMessageBox::styles()
     QFETCH(int, buttons);
     QFETCH(int, answer);
 
+    // A window wearing a style sheet (a skin) is active: the box stays over it, without its look.
+    QWidget owner;
+    owner.setStyleSheet(QStringLiteral("QPushButton { color: red; }"));
+    owner.show();
+    owner.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&owner));
     QString seenTitle, seenText;
     int seenIcon = -1, seenButtons = -1;
     QTimer::singleShot(0, [&] {
         auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
         QVERIFY(box);
+        QCOMPARE(box->windowHandle()->transientParent(), owner.windowHandle());
+        QVERIFY(box->button(QMessageBox::StandardButton(press))->palette().color(QPalette::ButtonText) != Qt::red);
         seenTitle = box->windowTitle();
         seenText = box->text();
         seenIcon = box->icon();
