@@ -20,6 +20,7 @@
 
 #include <csignal>
 
+#include <fcntl.h>
 #include <sys/mount.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -346,6 +347,7 @@ void TestFaults::hostileFile_data()
     QTest::newRow("meminfo: FIFO") << "meminfo";
     QTest::newRow("autostart entry: link to another's file") << "autostart";
     QTest::newRow("program folder in Latin-1") << "folder";
+    QTest::newRow("checked copy in memory: written to") << "memory";
 }
 
 void TestFaults::hostileFile()
@@ -360,6 +362,11 @@ void TestFaults::hostileFile()
     } else if (what == u"autostart") {
         QVERIFY(QFile::link(m_victim, m_log)); // as ramtidy.desktop, replaced whole
         QVERIFY_THROWS_EXCEPTION(Failure, m_platform->files.replace(m_log, "[Desktop Entry]\n"));
+    } else if (what == u"memory") {
+        const QByteArray path = QFile::encodeName(m_platform->files.memoryFile("checked"));
+        const int fd = ::open(path, O_WRONLY | O_TRUNC); // sealed: neither cut nor written
+        QVERIFY(fd < 0 || (::write(fd, "x", 1) < 0 && ::close(fd) == 0));
+        QCOMPARE(bytesOf(QFile::decodeName(path)), QByteArray("checked"));
     } else {
         QVERIFY(QFile::copy(qEnvironmentVariable("RAMTIDY_CURSOR"), m_dir->filePath(QStringLiteral("cursor"))));
         const QByteArray latin1 = scratch + "/caf\xe9";
