@@ -25,6 +25,8 @@ constexpr qint64 MaxPicturePixels = 1024 * 1024;
 // What the fixed layout absorbs of a border: the buttons' captions keep their
 // room, and a focus ring still shows.
 constexpr double MaxBorderPixels = 2;
+// A part's picture sets the part's size: a check box's indicator fits its row.
+constexpr int MaxPartPicture = 16;
 
 // Reads a style sheet piece by piece, keeping count of lines for messages.
 class SheetReader {
@@ -263,7 +265,7 @@ QString SkinFramework::sheet() const
         sheet += rule.selector + QStringLiteral(" {");
         for (const auto &[name, value] : rule.declarations) {
             if (isWidgetProperty(name) || (m_keepFonts && isFontProperty(name))
-                || (m_keepSizes && isLayoutProperty(name)))
+                || (m_keepSizes && (isLayoutProperty(name) || isOversizedPartPicture(rule, name, value))))
                 continue;
             const bool capped = m_keepSizes && isBorderWidthProperty(name);
             sheet += u' ' + name + QStringLiteral(": ") + (capped ? withBorderCapped(value) : value) + u';';
@@ -271,6 +273,18 @@ QString SkinFramework::sheet() const
         sheet += QStringLiteral(" }\n");
     }
     return sheet;
+}
+
+bool SkinFramework::isOversizedPartPicture(const Rule &rule, const QString &name, const QString &value) const
+{
+    if (name != u"image" || !rule.selector.contains(u"::"))
+        return false;
+    for (auto picture = m_pictureSizes.cbegin(); picture != m_pictureSizes.cend(); ++picture) {
+        if (value.contains(QStringLiteral("url(%1)").arg(picture.key()))
+            && (picture->width() > MaxPartPicture || picture->height() > MaxPartPicture))
+            return true;
+    }
+    return false;
 }
 
 void SkinFramework::ApplyWindow(QWidget *window)
@@ -372,6 +386,7 @@ void SkinFramework::loadPictures(FileService &files, const QString &folder)
     };
     m_refusedPictures.clear();
     m_picturePixels = 0;
+    m_pictureSizes.clear();
     for (Rule &rule : m_rules) {
         for (auto declaration = rule.declarations.begin(); declaration != rule.declarations.end();) {
             QString &value = declaration->second;
@@ -413,6 +428,7 @@ void SkinFramework::loadPictures(FileService &files, const QString &folder)
                     keep = false;
                 } else {
                     m_picturePixels += pixels;
+                    m_pictureSizes.insert(picture.path, picture.size);
                 }
                 worn += value.mid(last, match.capturedStart() - last) + QStringLiteral("url(%1)").arg(picture.path);
                 last = match.capturedEnd();

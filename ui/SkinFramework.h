@@ -1,8 +1,10 @@
 #pragma once
 
 #include <QColor>
+#include <QHash>
 #include <QList>
 #include <QPair>
+#include <QSize>
 #include <QString>
 #include <QStringList>
 
@@ -22,8 +24,9 @@ class QWidget;
 //   window keeps its own fonts and its fixed layout still fits its text.
 // - Switch 10 (KeepSizes): what would move a control's text or take room from
 //   it is left out: sizes, padding, margins, spacing, the offsets of parts
-//   (left, right, top, bottom) and a button's icon; borders stay, their widths
-//   cut to what the layout absorbs.
+//   (left, right, top, bottom), a button's icon and a part's picture larger than
+//   a check box's row (it would size the part); borders stay, their widths cut
+//   to what the layout absorbs.
 // Declarations that set a widget's properties ("qproperty-") are always left out.
 //
 // Pictures named in url() are files in the skin's own folder, read under the
@@ -70,10 +73,12 @@ public:
 
 private:
     void loadPictures(FileService &files, const QString &folder);
+    bool isOversizedPartPicture(const Rule &rule, const QString &name, const QString &value) const;
 
     QList<Rule> m_rules;
     QStringList m_refusedPictures;
     qint64 m_picturePixels = 0;
+    QHash<QString, QSize> m_pictureSizes; // by the path of the checked copy
     std::int32_t m_options = 0;
     bool m_keepFonts = false;
     bool m_keepSizes = false;

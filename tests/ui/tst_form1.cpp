@@ -380,6 +380,9 @@ void TestForm1::startUpFiles_data()
                                                  << "" << 0.5 << false << QList<int>{} << true << false
                                                  << "^QPushButton \\{ background-image: url\\(/proc/self/fd/(\\d+)\\); \\}\n"
                                                     "QPushButton:hover \\{ background: url\\(/proc/self/fd/\\1\\); \\}\n$";
+    QTest::newRow("skin picture sizes a part") << "QCheckBox::indicator { image: url(300x17.png) } QCheckBox::indicator:checked "
+                                                  "{ image: url(16x16.png) }" << "" << 0.5 << false << QList<int>{} << true << false
+                                               << "^QCheckBox::indicator \\{ \\}\nQCheckBox::indicator:checked \\{ image: url\\(/proc/self/fd/\\d+\\); \\}\n$";
     QTest::newRow("skin picture too large") << "QPushButton { background-image: url(1025x8.png); color: red }" << "" << 0.5
                                             << false << QList<int>{100} << true << false << "^QPushButton \\{ color: red; \\}\n$";
     QTest::newRow("skin pictures too large together") << "QLabel { image: url(1000x600.png) } QPushButton { image: "
