@@ -43,7 +43,7 @@ int main(int argc, char *argv[])
     QGuiApplication::setDesktopFileName(Globals::AppId);
     // The style keeps a picture of every button and header it has drawn (about
     // 230 KB of the idle heap) to save redrawing what only hover, focus and
-    // exposure redraw.
+    // exposure redraw. A skin with pictures makes room there for them.
     QPixmapCache::setCacheLimit(0);
     // Latin captions need no shaping engine; the figures and the countdown are
     // laid out again every few hundred milliseconds, and each font it shapes
