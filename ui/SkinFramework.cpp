@@ -418,9 +418,9 @@ void SkinFramework::loadPictures(FileService &files, const QString &folder)
                 const qint64 pixels = qint64(picture.size.width()) * picture.size.height();
                 if (!picture.path.isEmpty() && m_picturePixels + pixels > MaxPicturePixels) {
                     refuse(name,
-                           QStringLiteral("The skin's picture %1 was left out where it is named again: the "
-                                          "skin's pictures together are at most %2 pixels. Make them smaller, "
-                                          "or use fewer of them.")
+                           QStringLiteral("The skin's picture %1 was left out: with it the skin's pictures would "
+                                          "hold more than %2 pixels together, counted each place one is named. "
+                                          "Make them smaller, or use fewer of them.")
                                .arg(folder + u'/' + name)
                                .arg(MaxPicturePixels));
                     keep = false;
@@ -454,8 +454,8 @@ void SkinFramework::loadPictures(FileService &files, const QString &folder)
 
 QList<QColor> SkinFramework::textColours(const QStringList &classes, const QString &name) const
 {
-    // The last compound of each selector: its class (none for "*", "#name" or
-    // ".Class"), its object name, and whether it is only for disabled controls.
+    // The last compound of each selector: its class (none for "*" or "#name") and
+    // its object name. Disabled text is meant to recede, so its rules are left out.
     static const QRegularExpression compound(QStringLiteral("^(?:\\*|\\.?([A-Za-z_][\\w-]*))?(?:[^#\\s]*#([\\w-]+))?"));
     QList<QColor> colours;
     for (const Rule &rule : m_rules) {
