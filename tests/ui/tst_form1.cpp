@@ -357,7 +357,9 @@ void TestForm1::startUpFiles_data()
     QTest::addColumn<bool>("homePage");
     QTest::addColumn<QString>("worn"); // the style sheet worn, a pattern; "" for none
     const QString sample = QStringLiteral("<sample>");
-    const QString focusRing = QStringLiteral("QPushButton:focus \\{ border: 2px solid #f2b134; \\}");
+    // The focus rings of the buttons and the list.
+    const QString focusRing = QStringLiteral(
+        "QPushButton:focus \\{ border: 2px solid #f2b134; \\}\n(.*\n)*QTreeWidget:focus \\{ border: 2px solid #f2b134; \\}");
     QTest::newRow("nothing there, draw 51") << "" << "" << 0.5 << false << QList<int>{} << false << false << "";
     QTest::newRow("sample skin and cursor") << sample << "<real>" << 0.5 << false << QList<int>{} << true << false << focusRing;
     QTest::newRow("sample skin, no cursor") << sample << "" << 0.5 << false << QList<int>{} << true << false << focusRing;
