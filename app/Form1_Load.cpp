@@ -73,11 +73,11 @@ void Form1::Form_Load()
     QString savedState;
     trap.step(160, [&] { savedState = SettingsValues::read(settings, SettingsValues::Key::StartStopState); });
     if (trap.test(162, [&] { return SettingsValues::IsOff(savedState); })) {
-        trap.step(164, [&] { m_pushButton5->setText(QStringLiteral("Turn On Auto Free")); });
+        trap.step(164, [&] { m_pushButton5->setText(Globals::TurnOnAutoFree); });
         trap.step(166, [&] { setStatusCaption(QStringLiteral("Auto Free is Turned Off.")); });
         trap.step(168, [&] { setTimer1Interval(0); });
     } else if (trap.test(170, [&] { return SettingsValues::IsOn(savedState); })) {
-        trap.step(172, [&] { m_pushButton5->setText(QStringLiteral("Turn Off Auto Free")); });
+        trap.step(172, [&] { m_pushButton5->setText(Globals::TurnOffAutoFree); });
         trap.step(174, [&] { setTimer1Interval(1000); });
     }
 

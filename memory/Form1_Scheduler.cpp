@@ -2,6 +2,7 @@
 // the on/off button.
 #include "app/DateTimeText.h"
 #include "app/ErrorTrap.h"
+#include "app/Globals.h"
 #include "app/Main.h"
 #include "app/SettingsValues.h"
 #include "memory/IntervalSave.h"
@@ -84,14 +85,14 @@ void Form1::ListView1_Click()
 void Form1::PushButton5_Click()
 {
     ErrorTrap trap(ErrorTrap::location(u"Form1.PushButton5_Click"), m_platform.msgBox);
-    if (trap.test(100, [&] { return m_pushButton5->text() == QStringLiteral("Turn On Auto Free"); })) {
-        trap.step(102, [&] { m_pushButton5->setText(QStringLiteral("Turn Off Auto Free")); });
+    if (trap.test(100, [&] { return m_pushButton5->text() == Globals::TurnOnAutoFree; })) {
+        trap.step(102, [&] { m_pushButton5->setText(Globals::TurnOffAutoFree); });
         trap.step(104, [&] { setTimer1Interval(1000); });
         trap.step(106, [&] {
             m_platform.settings.write(SettingsValues::Key::StartStopState.key, SettingsValues::Word(true));
         });
-    } else if (trap.test(108, [&] { return m_pushButton5->text() == QStringLiteral("Turn Off Auto Free"); })) {
-        trap.step(110, [&] { m_pushButton5->setText(QStringLiteral("Turn On Auto Free")); });
+    } else if (trap.test(108, [&] { return m_pushButton5->text() == Globals::TurnOffAutoFree; })) {
+        trap.step(110, [&] { m_pushButton5->setText(Globals::TurnOnAutoFree); });
         trap.step(112, [&] { setTimer1Interval(0); });
         trap.step(114, [&] {
             m_platform.settings.write(SettingsValues::Key::StartStopState.key, SettingsValues::Word(false));

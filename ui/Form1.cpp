@@ -256,7 +256,7 @@ void Form1::createControls()
     m_check8 = checkBox("Check8", QStringLiteral("Minimized to system tray"), twipRect(4305, 300, 2580, 255));
     m_check8->hide();
 
-    m_pushButton5 = button("PushButton5", QStringLiteral("Turn On Auto Free"), 120, 4440);
+    m_pushButton5 = button("PushButton5", Globals::TurnOnAutoFree, 120, 4440);
     m_pushButton6 = button("PushButton6", QStringLiteral("Free Memory Now (Test)"), 4080, 4440);
     m_pushButton1 = button("PushButton1", QStringLiteral("View History Log"), 120, 4950);
     m_pushButton2 = button("PushButton2", QStringLiteral("Copy History To Clipboard"), 4080, 4950);
