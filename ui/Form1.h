@@ -12,6 +12,7 @@
 #include <cstdint>
 
 class QCheckBox;
+class QFocusFrame;
 class QGroupBox;
 class QLabel;
 class QProgressBar;
@@ -123,6 +124,7 @@ private:
     QLabel *m_lblFreeRAM = nullptr;
     QLabel *m_lblUsedRAM = nullptr;
     QTreeWidget *m_listView1 = nullptr;
+    QFocusFrame *m_listFocusFrame = nullptr;
     QCheckBox *m_check4 = nullptr;
     QCheckBox *m_check8 = nullptr;
     QPushButton *m_pushButton5 = nullptr;

@@ -16,6 +16,7 @@
 #include <QRegularExpression>
 #include <QScopeGuard>
 #include <QScreen>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -200,6 +201,32 @@ void TestForm1::controls()
     }
     if (auto *bar = qobject_cast<QProgressBar *>(widget))
         QCOMPARE(bar->text(), caption);
+
+    if (!visible || !(widget->focusPolicy() & Qt::TabFocus))
+        return;
+    m_form->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(m_form.get()));
+    widget->clearFocus();
+    const QRect around = widget->geometry().adjusted(-3, -3, 3, 3);
+    const QImage before = widget->parentWidget()->grab(around).toImage();
+    widget->setFocus(Qt::TabFocusReason);
+    if (auto *push = qobject_cast<QPushButton *>(widget)) {
+        // Return and keypad Enter press the focused button, as Space does. Its focus
+        // mark is the style's own.
+        QSignalSpy clicks(push, &QPushButton::clicked);
+        QTest::keyClick(push, Qt::Key_Return);
+        QTest::keyClick(push, Qt::Key_Enter, Qt::KeypadModifier);
+        QCOMPARE(clicks.size(), 2);
+        return;
+    }
+    // Keyboard focus shows plainly, 3:1 against what was there, on or around the control.
+    m_form->setAttribute(Qt::WA_KeyboardFocusChange);
+    const QImage after = widget->parentWidget()->grab(around).toImage();
+    double shown = 1.0;
+    for (int y = 0; y < after.height(); ++y)
+        for (int x = 0; x < after.width(); ++x)
+            shown = qMax(shown, contrast(before.pixelColor(x, y), after.pixelColor(x, y)));
+    QVERIFY2(shown >= 3.0, qPrintable(QString::number(shown)));
 }
 
 void TestForm1::fonts()
