@@ -6,6 +6,7 @@ accessibility bridge on and read with pyatspi from this process.
 """
 import os
 import re
+import subprocess
 import sys
 import time
 import unittest
@@ -15,6 +16,7 @@ sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from xsession import XSession, wait_until  # noqa: E402
 
 BINARY = os.environ["RAMTIDY_BIN"]
+ARTIFACTS = os.environ.get("RAMTIDY_ARTIFACTS", "e2e-artifacts")
 
 
 def processes_using(text):
@@ -222,6 +224,37 @@ class ScreenReader(unittest.TestCase):
             self.wait_for_announcement(p.ROLE_LABEL, "Free RAM: ")
         finally:
             del ballast
+
+    def test_return_presses_the_focused_button(self):
+        p = self.pyatspi
+        wid = self.session.find_window()
+        tree = self.find(p.ROLE_TREE, re.escape("How often would you like to free memory?"))
+        free_now = self.find(p.ROLE_PUSH_BUTTON, re.escape("Free Memory Now (Test)"))
+        controls = [tree, *self.find_all(p.ROLE_PUSH_BUTTON), *self.find_all(p.ROLE_CHECK_BOX)]
+        focused = lambda: [c for c in controls if self.state(c, p.STATE_FOCUSED)]  # noqa: E731
+        log = os.path.join(self.session.home, ".local", "state", "Corvane", "Ramtidy.txt")
+
+        def lines():
+            if not os.path.exists(log):
+                return 0
+            with open(log, "rb") as f:
+                return f.read().count(b"\r\n")
+
+        before = lines()
+        # Tab round the window to the button; on the way the list shows its focus.
+        for _ in range(len(controls)):
+            if focused() == [free_now]:
+                break
+            if focused() == [tree]:
+                os.makedirs(ARTIFACTS, exist_ok=True)
+                subprocess.run(["import", "-window", wid, os.path.join(ARTIFACTS, "list-focus.png")],
+                               env=self.session.env, check=True, timeout=20)
+            was = focused()
+            self.session.press("Tab", [wid])
+            wait_until(lambda: focused() != was, 10, "Tab to move the focus")
+        self.assertEqual(focused(), [free_now])
+        self.session.press("Return", [wid])
+        wait_until(lambda: lines() == before + 1, 10, "a history line from Return on the focused button")
 
     def test_selected_row(self):
         p = self.pyatspi
