@@ -118,6 +118,7 @@ class MainWindow(unittest.TestCase):
         # (arguments, exit status, text expected on stdout, text expected on the one stderr line)
         rows = [
             (["--help"], 0, "--version", None),
+            (["--help"], 0, "A free does not release memory that any program holds.", None),
             (["--version"], 0, "ramtidy ", None),
             (["--bogus"], 2, None, "'bogus'"),
             (["-platform", "offscreen"], 2, None, "'platform'"),
