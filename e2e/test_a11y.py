@@ -224,14 +224,13 @@ class ScreenReader(unittest.TestCase):
             del ballast
 
     def test_return_presses_the_focused_button(self):
-        p = self.pyatspi
         wid = self.session.find_window()
         log = os.path.join(self.session.home, ".local", "state", "Corvane", "Ramtidy.txt")
         before = os.path.getsize(log) if os.path.exists(log) else 0
         for name in ("Turn Off Auto Free", re.escape("Free Memory Now (Test)")):  # after the list in the tab order
             self.session.press("Tab", [wid])
-            button = self.find(p.ROLE_PUSH_BUTTON, name)
-            wait_until(lambda: self.state(button, p.STATE_FOCUSED), 10, f"Tab to reach {name}")
+            button = self.find(self.pyatspi.ROLE_PUSH_BUTTON, name)
+            wait_until(lambda: self.state(button, self.pyatspi.STATE_FOCUSED), 10, f"Tab to reach {name}")
         self.session.press("Return", [wid])
         wait_until(lambda: os.path.exists(log) and os.path.getsize(log) > before, 10, "a line in the history log")
 

@@ -305,8 +305,7 @@ void TestForm1::help()
              QStringLiteral("Questions? Please contact Team Corvane at ") + Globals::ContactPageUrl);
     QCOMPARE(m_platform.msgBox.shown[0].style, 0);
     QCOMPARE(m_platform.msgBox.shown[0].title, Globals::AppTitle);
-    // Return and keypad Enter press a button, as Space does.
-    QTest::keyClick(control<QPushButton>("PushButton11"), Qt::Key_Return);
+    QTest::keyClick(control<QPushButton>("PushButton11"), Qt::Key_Return); // as Space does, and keypad Enter
     QTest::keyClick(control<QPushButton>("PushButton11"), Qt::Key_Enter, Qt::KeypadModifier);
     QCOMPARE(m_platform.msgBox.shown.size(), 3);
 }
