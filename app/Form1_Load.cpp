@@ -110,8 +110,7 @@ void Form1::MaybeOpenHomePage()
     if (r != 7)
         return;
     m_platform.shell.openUrl(Globals::HomePageUrl, [msgBox = &m_platform.msgBox](const QString &why) {
-        ErrorTrap late(ErrorTrap::location(u"Form1.Form_Load"), *msgBox);
-        late.step(108, [&] { throw Failure(why); });
+        ErrorTrap::ShowErrorBox(*msgBox, ErrorTrap::location(u"Form1.Form_Load"), why, 108);
     });
 }
 
