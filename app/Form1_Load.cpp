@@ -9,7 +9,6 @@
 #include "platform/FileService.h"
 #include "platform/ProcessService.h"
 #include "platform/RandomService.h"
-#include "platform/SettingsStore.h"
 #include "platform/ShellService.h"
 #include "tray/cSysTray.h"
 #include "ui/Form1.h"
@@ -34,8 +33,6 @@ constexpr qint64 MaxCursorBytes = 1024 * 1024;
 void Form1::Form_Load()
 {
     ErrorTrap trap(ErrorTrap::location(u"Form1.Form_Load"), m_platform.msgBox);
-    SettingsStore &settings = m_platform.settings;
-
     trap.step(100, [&] { ApplySkin(); });
     trap.step(104, [&] { m_isLoading = true; });
     trap.step(106, [&] { setWindowTitle(Globals::ProductName); });
@@ -59,19 +56,26 @@ void Form1::Form_Load()
         step += 2;
     }
 
+    // The file is read once; a key it lacks, or a file that cannot be read, gives
+    // what a first start has.
+    QMap<QString, QString> saved;
+    const auto stored = [&saved](const SettingsValues::Setting &setting) {
+        return SettingsValues::value(saved, setting);
+    };
     int savedIndex = 0;
+    trap.step(156, [&] { saved = readSettingsAtStart(); });
     trap.step(156, [&] {
-        const QString stored = SettingsValues::read(settings, SettingsValues::Key::OftenIndex);
-        const std::optional<qint16> value = SettingsValues::OftenIndex(stored);
+        const QString text = stored(SettingsValues::Key::OftenIndex);
+        const std::optional<qint16> value = SettingsValues::OftenIndex(text);
         if (!value)
             throw Failure(QStringLiteral("The stored interval %1 is not a number from 1 to 11.")
-                              .arg(SettingsValues::Quoted(stored)));
+                              .arg(SettingsValues::Quoted(text)));
         savedIndex = *value;
     });
     trap.step(158, [&] { selectRow(savedIndex); });
 
     QString savedState;
-    trap.step(160, [&] { savedState = SettingsValues::read(settings, SettingsValues::Key::StartStopState); });
+    trap.step(160, [&] { savedState = stored(SettingsValues::Key::StartStopState); });
     if (trap.test(162, [&] { return SettingsValues::IsOff(savedState); })) {
         trap.step(164, [&] { m_pushButton5->setText(Globals::TurnOnAutoFree); });
         trap.step(166, [&] { setStatusCaption(QStringLiteral("Auto Free is Turned Off.")); });
@@ -83,12 +87,8 @@ void Form1::Form_Load()
 
     trap.step(176, [&] { m_cSysTray1->setText(Globals::ProductName); });
     trap.step(178, [&] { m_cSysTray1->setInTray(true); });
-    trap.step(180, [&] {
-        m_check4->setChecked(SettingsValues::IsOn(SettingsValues::read(settings, SettingsValues::Key::WindowsStartup)));
-    });
-    trap.step(182, [&] {
-        m_check8->setChecked(SettingsValues::IsOn(SettingsValues::read(settings, SettingsValues::Key::Minimized)));
-    });
+    trap.step(180, [&] { m_check4->setChecked(SettingsValues::IsOn(stored(SettingsValues::Key::WindowsStartup))); });
+    trap.step(182, [&] { m_check8->setChecked(SettingsValues::IsOn(stored(SettingsValues::Key::Minimized))); });
     if (trap.test(184, [&] { return m_check4->isChecked(); })) {
         trap.step(186, [&] { m_check8->setVisible(true); });
         if (trap.test(188, [&] { return m_check8->isChecked(); }))
@@ -110,8 +110,7 @@ void Form1::MaybeOpenHomePage()
     if (r != 7)
         return;
     m_platform.shell.openUrl(Globals::HomePageUrl, [msgBox = &m_platform.msgBox](const QString &why) {
-        ErrorTrap late(ErrorTrap::location(u"Form1.Form_Load"), *msgBox);
-        late.step(108, [&] { throw Failure(why); });
+        ErrorTrap::ShowErrorBox(*msgBox, ErrorTrap::location(u"Form1.Form_Load"), why, 108);
     });
 }
 

@@ -3,7 +3,6 @@
 #include "app/SettingsValues.h"
 #include "platform/AutostartService.h"
 #include "platform/MessageBoxService.h"
-#include "platform/SettingsStore.h"
 #include "platform/mStartUp.h"
 #include "ui/Form1.h"
 
@@ -30,10 +29,7 @@ void Form1::Check4_Click()
         m_check8->setChecked(false);
         m_check8->setVisible(false);
     }
-    try {
-        m_platform.settings.write(SettingsValues::Key::WindowsStartup.key, SettingsValues::Word(on));
-    } catch (const std::exception &e) {
-        tell(e);
+    if (!saveSetting(SettingsValues::Key::WindowsStartup, SettingsValues::Word(on))) {
         undoClick();
         return;
     }
@@ -45,10 +41,6 @@ void Form1::Check4_Click()
     } catch (const std::exception &e) {
         tell(e);
         undoClick();
-        try {
-            m_platform.settings.write(SettingsValues::Key::WindowsStartup.key, SettingsValues::Word(!on));
-        } catch (const std::exception &again) {
-            tell(again);
-        }
+        saveSetting(SettingsValues::Key::WindowsStartup, SettingsValues::Word(!on));
     }
 }
