@@ -146,14 +146,32 @@ class MainWindow(unittest.TestCase):
         self.assertEqual(result.stderr.strip(), 'ramtidy: cannot connect to the X display ":189"')
 
     def test_sigterm_ends_a_start_that_blocks(self):
-        # A FIFO as the settings file: start-up must not wait on it, and SIGTERM ends it at once.
-        with XSession() as session:
-            os.makedirs(os.path.join(session.home, ".config", "Corvane"))
-            os.mkfifo(os.path.join(session.home, ".config", "Corvane", "Ramtidy.conf"))
-            app = session.start_app(BINARY)
-            time.sleep(1.5)
+        # A FIFO as the settings file: start-up must not wait on it, and its error box holds the start; SIGTERM
+        # ends it cleanly even when the parent left SIGTERM blocked or ignored.
+        for leave in (lambda: signal.pthread_sigmask(signal.SIG_BLOCK, {signal.SIGTERM}),
+                      lambda: signal.signal(signal.SIGTERM, signal.SIG_IGN)):
+            with XSession() as session:
+                os.makedirs(os.path.join(session.home, ".config", "Corvane"))
+                os.mkfifo(os.path.join(session.home, ".config", "Corvane", "Ramtidy.conf"))
+                app = session.start_app(BINARY, preexec_fn=leave)
+                session.find_window("^Application Error$")
+                app.send_signal(signal.SIGTERM)
+                self.assertEqual(app.wait(10), 0)
+
+    def test_sighup_the_parent_ignored_stays_ignored(self):
+        with XSession() as session:  # as under nohup
+            log = os.path.join(session.scratch, "Ramtidy.txt")
+            app = session.start_app(BINARY, {"TEMP": session.scratch},
+                                    preexec_fn=lambda: signal.signal(signal.SIGHUP, signal.SIG_IGN))
+            wid = session.find_window()
+            app.send_signal(signal.SIGHUP)
+            # "Free Memory Now (Test)" clicked after the signal: once its line is written, the loop has run past it.
+            session.xdotool("mousemove", "--window", wid, "400", "309", "click", "1")
+            wait_until(lambda: app.poll() is not None or os.path.exists(log), 10, "the history log")
+            self.assertIsNone(app.poll())
             app.send_signal(signal.SIGTERM)
-            app.wait(2)
+            self.assertEqual(app.wait(10), 0)
+
 
 if __name__ == "__main__":
     unittest.main(verbosity=2)

@@ -6,6 +6,7 @@
 #include "platform/linux/IniSettingsStore.h"
 #include "platform/linux/PosixFileSystem.h"
 #include "platform/linux/ProcMemoryStatus.h"
+#include "platform/linux/TerminationSignals.h"
 #include "support/doubles/FakePlatform.h"
 #include "ui/Form1.h"
 
@@ -17,8 +18,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
-
-#include <csignal>
 
 #include <sys/mount.h>
 #include <sys/resource.h>
@@ -234,14 +233,13 @@ void TestFaults::writeCutShort()
     const QString path = Globals::HistoryLogPath;
     struct rlimit old { };
     ::getrlimit(RLIMIT_FSIZE, &old);
-    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    TerminationSignals::prepareProcess(); // as the program starts
     if (how == u"rlimit") {
         const struct rlimit limit = {rlim_t(before.size() + 10), old.rlim_max};
         QCOMPARE(::setrlimit(RLIMIT_FSIZE, &limit), 0);
     }
     QTest::mouseClick(m_form->findChild<QWidget *>(QStringLiteral("PushButton6")), Qt::LeftButton);
     ::setrlimit(RLIMIT_FSIZE, &old);
-    std::signal(SIGXFSZ, oldHandler);
 
     QCOMPARE(m_platform->msgBox.shown.size(), 1);
     QVERIFY(m_platform->msgBox.shown[0].text.contains(QStringLiteral("FreeMemoryNow at line 106")));
