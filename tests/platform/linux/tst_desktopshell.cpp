@@ -15,6 +15,7 @@ private slots:
     void passesOneArgumentWithoutShell_data();
     void passesOneArgumentWithoutShell();
     void missingOpenerFails();
+    void openerThatFailsIsReported_data();
     void openerThatFailsIsReported();
     void autostartExec_data();
     void autostartExec();
@@ -76,18 +77,28 @@ void TestDesktopShell::missingOpenerFails()
     QVERIFY_THROWS_EXCEPTION(Failure, shell.openTextFile(QStringLiteral("/tmp/x.txt"), {}));
 }
 
+void TestDesktopShell::openerThatFailsIsReported_data()
+{
+    QTest::addColumn<QByteArray>("status"); // as xdg-open ends
+    QTest::addColumn<QString>("told");
+    QTest::newRow("no program for text") << QByteArray("3") << "exit status 3). Install a text editor, or choose";
+    QTest::newRow("its program failed") << QByteArray("4") << "xdg-mime default <editor>.desktop text/plain";
+    QTest::newRow("another failure") << QByteArray("1") << "\"/tmp/100%2 x.txt\" (exit status 1).";
+}
+
 void TestDesktopShell::openerThatFailsIsReported()
 {
-    // As xdg-open does when no program handles the file.
+    QFETCH(QByteArray, status);
+    QFETCH(QString, told);
     QFile script(m_opener);
     QVERIFY(script.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    script.write("#!/bin/sh\nexit 3\n");
+    script.write("#!/bin/sh\nexit " + status + "\n");
     script.close();
     DesktopShell shell(m_opener);
-    QString told;
-    shell.openTextFile(QStringLiteral("/tmp/x.txt"), [&](const QString &why) { told = why; });
-    QTRY_VERIFY(!told.isEmpty());
-    QVERIFY2(told.contains(QStringLiteral("exit status 3")), qPrintable(told));
+    QString why;
+    shell.openTextFile(QStringLiteral("/tmp/100%2 x.txt"), [&](const QString &description) { why = description; });
+    QTRY_VERIFY(!why.isEmpty());
+    QVERIFY2(why.contains(told) && why.contains(QStringLiteral("/tmp/100%2 x.txt")), qPrintable(why));
 }
 
 void TestDesktopShell::autostartExec_data()
