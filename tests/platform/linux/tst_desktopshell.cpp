@@ -80,25 +80,26 @@ void TestDesktopShell::missingOpenerFails()
 void TestDesktopShell::openerThatFailsIsReported_data()
 {
     QTest::addColumn<QByteArray>("status"); // as xdg-open ends
-    QTest::addColumn<QString>("told");
-    QTest::newRow("no program for text") << QByteArray("3") << "exit status 3). Install a text editor, or choose";
-    QTest::newRow("its program failed") << QByteArray("4") << "xdg-mime default <editor>.desktop text/plain";
-    QTest::newRow("another failure") << QByteArray("1") << "\"/tmp/100%2 x.txt\" (exit status 1).";
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("no working program") << QByteArray("4")
+                                        << "Install a text editor, or choose the one to use with "
+                                           "the command \"xdg-mime default <editor>.desktop text/plain\".";
+    QTest::newRow("another failure") << QByteArray("1") << "(exit status 1).";
 }
 
 void TestDesktopShell::openerThatFailsIsReported()
 {
     QFETCH(QByteArray, status);
-    QFETCH(QString, told);
+    QFETCH(QString, expected);
     QFile script(m_opener);
     QVERIFY(script.open(QIODevice::WriteOnly | QIODevice::Truncate));
     script.write("#!/bin/sh\nexit " + status + "\n");
     script.close();
     DesktopShell shell(m_opener);
-    QString why;
-    shell.openTextFile(QStringLiteral("/tmp/100%2 x.txt"), [&](const QString &description) { why = description; });
-    QTRY_VERIFY(!why.isEmpty());
-    QVERIFY2(why.contains(told) && why.contains(QStringLiteral("/tmp/100%2 x.txt")), qPrintable(why));
+    QString told;
+    shell.openTextFile(QStringLiteral("/tmp/100%2 x.txt"), [&](const QString &why) { told = why; });
+    QTRY_VERIFY(!told.isEmpty());
+    QVERIFY2(told.contains(expected) && told.contains(QStringLiteral("\"/tmp/100%2 x.txt\" (")), qPrintable(told));
 }
 
 void TestDesktopShell::autostartExec_data()
