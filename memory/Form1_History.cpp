@@ -49,8 +49,7 @@ void Form1::PushButton1_Click()
             // The editor must not be handed a link to, or a file of, someone else.
             m_platform.files.checkOwnFile(Globals::HistoryLogPath);
             m_platform.shell.openTextFile(Globals::HistoryLogPath, [msgBox = &m_platform.msgBox](const QString &why) {
-                ErrorTrap late(ErrorTrap::location(u"Form1.PushButton1_Click"), *msgBox);
-                late.step(102, [&] { throw Failure(why); });
+                ErrorTrap::ShowErrorBox(*msgBox, ErrorTrap::location(u"Form1.PushButton1_Click"), why, 102);
             });
         });
     } else {
