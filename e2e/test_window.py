@@ -159,15 +159,26 @@ class MainWindow(unittest.TestCase):
         self.assertEqual(result.returncode, 1)
         self.assertEqual(result.stderr.strip(), 'ramtidy: cannot connect to the X display ":189"')
 
-    def test_sigterm_ends_a_start_that_blocks(self):
-        # A FIFO as the settings file: start-up must not wait on it, and SIGTERM ends it at once.
-        with XSession() as session:
-            os.makedirs(os.path.join(session.home, ".config", "Corvane"))
-            os.mkfifo(os.path.join(session.home, ".config", "Corvane", "Ramtidy.conf"))
-            app = session.start_app(BINARY)
-            time.sleep(1.5)
-            app.send_signal(signal.SIGTERM)
-            app.wait(2)
+    def test_signals_the_parent_left(self):
+        # A FIFO as the settings file: start-up must not wait on it, and its error box holds the start. SIGTERM ends
+        # the program cleanly even when the parent left it blocked or ignored; a SIGHUP left ignored (nohup) stays so.
+        def mask(pid, name):
+            with open(f"/proc/{pid}/status") as f:
+                return int(next(line for line in f if line.startswith(name + ":")).split()[1], 16)
+        for blocked, ignored in ((signal.SIGTERM, None), (None, signal.SIGTERM), (None, signal.SIGHUP)):
+            with self.subTest(blocked=blocked, ignored=ignored), XSession() as session:
+                os.makedirs(os.path.join(session.home, ".config", "Corvane"))
+                os.mkfifo(os.path.join(session.home, ".config", "Corvane", "Ramtidy.conf"))
+                app = session.start_app(BINARY, preexec_fn=lambda: (
+                    blocked and signal.pthread_sigmask(signal.SIG_BLOCK, {blocked}),
+                    ignored and signal.signal(ignored, signal.SIG_IGN)))
+                session.find_window("^Application Error$")
+                wait_until(lambda: mask(app.pid, "SigCgt") >> (signal.SIGTERM - 1) & 1, 10, "SIGTERM's handler")
+                self.assertEqual(mask(app.pid, "SigIgn") >> (signal.SIGHUP - 1) & 1, int(ignored == signal.SIGHUP))
+                for number in (ignored, signal.SIGTERM) if ignored == signal.SIGHUP else (signal.SIGTERM,):
+                    app.send_signal(number)
+                self.assertEqual(app.wait(10), 0)
+
 
 if __name__ == "__main__":
     unittest.main(verbosity=2)

@@ -152,10 +152,10 @@ class XSession:
 
     # -- the program --------------------------------------------------------
 
-    def start_app(self, binary, extra_env=None):
+    def start_app(self, binary, extra_env=None, **kwargs):
         env = dict(self.env)
         env.update(extra_env or {})
-        return self.spawn("ramtidy", [binary], env=env)
+        return self.spawn("ramtidy", [binary], env=env, **kwargs)
 
     def app_log(self):
         return self.log_of("ramtidy")

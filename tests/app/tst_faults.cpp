@@ -2,10 +2,12 @@
 // mounts. Every case checks what the user is told and that nothing of anyone's
 // was changed. Run as root (as CI does) to cover the cases that need it.
 #include "app/GuardedApplication.h"
+#include "memory/IntervalSave.h"
 #include "platform/Failure.h"
 #include "platform/linux/IniSettingsStore.h"
 #include "platform/linux/PosixFileSystem.h"
 #include "platform/linux/ProcMemoryStatus.h"
+#include "platform/linux/TerminationSignals.h"
 #include "support/doubles/FakePlatform.h"
 #include "ui/Form1.h"
 
@@ -219,6 +221,7 @@ void TestFaults::writeCutShort_data()
     QTest::newRow("file size limit") << "rlimit";
     QTest::newRow("full file system") << "tmpfs";
     QTest::newRow("read-only folder: the create's own reason") << "read-only";
+    QTest::newRow("read-only home: the state folder's own reason") << "read-only home";
 }
 
 void TestFaults::writeCutShort()
@@ -226,13 +229,16 @@ void TestFaults::writeCutShort()
     QFETCH(QString, how);
     QByteArray before = "RAM Memory was freed at 12/6/2026 5:30:12 PM\r\n";
     std::unique_ptr<Mount> mount;
-    if (how == u"read-only") {
+    if (how.startsWith(u"read-only")) {
         if (::geteuid() != 0)
             QSKIP("needs root to mount a file system");
         QVERIFY(QDir(m_dir->path()).mkdir(QStringLiteral("ro")));
         mount = std::make_unique<Mount>(m_dir->filePath(QStringLiteral("ro")), "size=8k");
         QVERIFY(mount->ok() && mount->makeReadOnly());
         Globals::HistoryLogPath = m_dir->filePath(QStringLiteral("ro/Ramtidy.txt"));
+        m_platform->environment.values = {{"XDG_STATE_HOME", m_dir->filePath(QStringLiteral("ro/state"))}};
+        if (how == u"read-only home")
+            Globals::HistoryLogPath = IntervalSave::HistoryLogPathFor(m_platform->environment, m_platform->files);
         before = "<missing>";
     } else if (how == u"tmpfs") {
         if (::geteuid() != 0)
@@ -255,18 +261,18 @@ void TestFaults::writeCutShort()
     const QString path = Globals::HistoryLogPath;
     struct rlimit old { };
     ::getrlimit(RLIMIT_FSIZE, &old);
-    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    TerminationSignals::prepareProcess(); // as the program starts
     if (how == u"rlimit") {
         const struct rlimit limit = {rlim_t(before.size() + 10), old.rlim_max};
         QCOMPARE(::setrlimit(RLIMIT_FSIZE, &limit), 0);
     }
     QTest::mouseClick(m_form->findChild<QWidget *>(QStringLiteral("PushButton6")), Qt::LeftButton);
     ::setrlimit(RLIMIT_FSIZE, &old);
-    std::signal(SIGXFSZ, oldHandler);
 
     QCOMPARE(m_platform->msgBox.shown.size(), 1);
     QVERIFY(m_platform->msgBox.shown[0].text.contains(QStringLiteral("FreeMemoryNow at line 106")));
-    QVERIFY(how != u"read-only" || m_platform->msgBox.shown[0].text.contains(QStringLiteral("Read-only file")));
+    QVERIFY(!how.startsWith(u"read-only")
+            || m_platform->msgBox.shown[0].text.contains(QStringLiteral("Read-only file")));
     // The file still ends on a whole line, so the next line is not glued to a piece.
     QCOMPARE(bytesOf(path), before);
 }

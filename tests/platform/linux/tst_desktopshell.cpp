@@ -15,6 +15,7 @@ private slots:
     void passesOneArgumentWithoutShell_data();
     void passesOneArgumentWithoutShell();
     void missingOpenerFails();
+    void openerThatFailsIsReported_data();
     void openerThatFailsIsReported();
     void autostartExec_data();
     void autostartExec();
@@ -76,18 +77,29 @@ void TestDesktopShell::missingOpenerFails()
     QVERIFY_THROWS_EXCEPTION(Failure, shell.openTextFile(QStringLiteral("/tmp/x.txt"), {}));
 }
 
+void TestDesktopShell::openerThatFailsIsReported_data()
+{
+    QTest::addColumn<QByteArray>("status"); // as xdg-open ends
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("no working program") << QByteArray("4")
+                                        << "Install a text editor, or choose the one to use with "
+                                           "the command \"xdg-mime default <editor>.desktop text/plain\".";
+    QTest::newRow("another failure") << QByteArray("1") << "(exit status 1).";
+}
+
 void TestDesktopShell::openerThatFailsIsReported()
 {
-    // As xdg-open does when no program handles the file.
+    QFETCH(QByteArray, status);
+    QFETCH(QString, expected);
     QFile script(m_opener);
     QVERIFY(script.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    script.write("#!/bin/sh\nexit 3\n");
+    script.write("#!/bin/sh\nexit " + status + "\n");
     script.close();
     DesktopShell shell(m_opener);
     QString told;
-    shell.openTextFile(QStringLiteral("/tmp/x.txt"), [&](const QString &why) { told = why; });
+    shell.openTextFile(QStringLiteral("/tmp/100%2 x.txt"), [&](const QString &why) { told = why; });
     QTRY_VERIFY(!told.isEmpty());
-    QVERIFY2(told.contains(QStringLiteral("exit status 3")), qPrintable(told));
+    QVERIFY2(told.contains(expected) && told.contains(QStringLiteral("\"/tmp/100%2 x.txt\" (")), qPrintable(told));
 }
 
 void TestDesktopShell::autostartExec_data()
