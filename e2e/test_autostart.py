@@ -35,25 +35,19 @@ def pids_running(path):
 
 
 def stored(session):
-    path = os.path.join(session.home, ".config", "Corvane", "Ramtidy.conf")
-    return pathlib.Path(path).read_text() if os.path.exists(path) else ""
+    return "" if not (path := pathlib.Path(session.home, ".config/Corvane/Ramtidy.conf")).exists() else path.read_text()
 
 
 def click(session, wid, point, stored_after):
-    """Clicks a box once the window has drawn it and the pointer is over it, then waits
-    for the click to be stored. A window mapped is not yet one that takes input: on a
-    slow first start (a new user's font cache) it may draw seconds later, and a pointer
-    moved before the window manager's last move lands beside the box."""
+    """Clicks a box once it is drawn and the pointer is over it, and waits for the click to be stored."""
     def drawn():  # the caption's line holds text, not one colour
         line = session._quiet(["import", "-window", wid, "-crop", f"120x1+{point[0] - 60}+{point[1]}", "txt:-"])
         return len(set(re.findall(r"#[0-9A-F]{6}", line.stdout))) > 1
 
     def pointer_over():
         session.xdotool("mousemove", "--window", wid, *map(str, point))
-        where = dict(v.split("=") for v in session.xdotool("getmouselocation", "--shell").split())
-        window = session.window_info(wid)
-        return (int(where["X"]) - int(window["Absolute upper-left X"]),
-                int(where["Y"]) - int(window["Absolute upper-left Y"])) == point
+        at, window = session.xdotool("getmouselocation", "--shell").split(), session.window_info(wid)
+        return at[:2] == [f"{axis}={int(window[f'Absolute upper-left {axis}']) + p}" for axis, p in zip("XY", point)]
 
     wait_until(drawn, 30, "the window to draw the box")
     wait_until(pointer_over, 10, "the pointer over the box")
@@ -62,15 +56,22 @@ def click(session, wid, point, stored_after):
 
 
 class Autostart(unittest.TestCase):
-    def test_tick_writes_an_entry_that_starts_this_program_and_untick_removes_it(self):
+    def test_tick_writes_an_entry_that_starts_this_program_after_an_upgrade_and_untick_removes_it(self):
         with XSession() as session:
             # No "%": GLib looks the program up before it turns "%%" back into "%".
             folder = os.path.join(session.scratch, 'odd $dir `x` "q" \\b')
             os.makedirs(folder)
             program = os.path.join(folder, "ramtidy")
             shutil.copy2(BINARY, program)
-            session.start_app(program, {"TEMP": session.scratch})
+            os.makedirs(os.path.join(session.home, ".config", "Corvane"))
+            pathlib.Path(session.home, ".config", "Corvane", "Ramtidy.conf").write_text("[Ramtidy]\nWindows%20Startup=On\n")
+            process = session.start_app(program, {"TEMP": session.scratch})
             wid = session.find_window()
+            wait_until(lambda: "Windows%20Startup=Off" in stored(session), 10, "the stored choice to follow the entry")
+            # Upgraded while it runs, as dpkg does: the new file beside the old one, renamed over it.
+            shutil.copy2(BINARY, program + ".dpkg-new")
+            os.rename(program + ".dpkg-new", program)
+            self.assertTrue(os.readlink(f"/proc/{process.pid}/exe").endswith(" (deleted)"))
 
             # The machine-wide folder is writable here (a scratch one), so the entry goes there.
             entry = os.path.join(session.config_dirs, "autostart", "ramtidy.desktop")
@@ -106,8 +107,6 @@ class Autostart(unittest.TestCase):
                 self.assertNotIn("Minimized=On", f.read())
 
     def test_a_user_unticks_the_entry_root_wrote_and_a_removed_program_is_skipped(self):
-        if os.geteuid() != 0:
-            self.skipTest("needs root to add a user")
         user = f"ramtidy-e2e-{os.getpid()}"
         subprocess.run(["useradd", "-M", "-s", "/usr/sbin/nologin", user], check=True)
         self.addCleanup(subprocess.run, ["userdel", user], check=True)
@@ -125,36 +124,12 @@ class Autostart(unittest.TestCase):
             wid = session.find_window()
             # Root's entry starts the program for this user too: ticked at the first start.
             wait_until(lambda: "Windows%20Startup=On" in stored(session), 10, "the stored choice to follow the entry")
-            self.assertEqual(starts(), 1)
             for hidden in (True, False):  # untick, tick again
                 click(session, wid, CHECK4, "Off" if hidden else "On")
                 wait_until(lambda: entry.exists() and ("Hidden=true" in entry.read_text()) == hidden, 10, "the entry")
                 self.assertEqual(starts(), 0 if hidden else 1)
             os.remove(program)  # as removing the package leaves the entry
             self.assertEqual(starts(), 0)
-
-    def test_the_box_follows_the_entry_and_survives_an_upgrade_while_running(self):
-        with XSession() as session:
-            conf = pathlib.Path(session.home, ".config", "Corvane")
-            conf.mkdir(parents=True)
-            (conf / "Ramtidy.conf").write_text("[Ramtidy]\nWindows%20Startup=On\n")  # but no entry
-            folder = os.path.join(session.scratch, "usr", "lib", "ramtidy")
-            os.makedirs(folder)
-            program = shutil.copy2(BINARY, folder)
-            process = session.start_app(program, {"TEMP": session.scratch})
-            wid = session.find_window()
-            wait_until(lambda: "Windows%20Startup=Off" in stored(session), 10, "the stored choice to follow the entry")
-            # As dpkg upgrades: the new file beside the old one, renamed over it.
-            shutil.copy2(BINARY, program + ".dpkg-new")
-            os.rename(program + ".dpkg-new", program)
-            self.assertTrue(os.readlink(f"/proc/{process.pid}/exe").endswith(" (deleted)"))
-            autostart = os.path.join(session.config_dirs, "autostart")
-            click(session, wid, CHECK4, "On")  # a tick: the box was unticked
-            wait_until(lambda: os.listdir(autostart), 10, "the entry")
-            self.assertEqual(os.listdir(autostart), ["ramtidy.desktop"])
-            self.assertIn(f'\nExec="{program}"\n', pathlib.Path(autostart, "ramtidy.desktop").read_text())
-            click(session, wid, CHECK4, "Off")
-            wait_until(lambda: not os.listdir(autostart), 10, "the entry to go")
 
 
 if __name__ == "__main__":

@@ -158,8 +158,7 @@ class XSession:
         return self.spawn("ramtidy", [binary], env=env)
 
     def start_at_logon(self, program):
-        """A machine-wide entry that starts `program` at logon, as ticking the box writes;
-        the box shows the entry, not the stored choice."""
+        """A machine-wide entry that starts `program` at logon: the box shows it, not the stored choice."""
         with open(os.path.join(self.config_dirs, "autostart", "ramtidy.desktop"), "w") as f:
             f.write(f'[Desktop Entry]\nType=Application\nName=Ramtidy\nExec="{program}"\n')
 
