@@ -126,19 +126,20 @@ void XdgAutostart::removeEntry(const QString &name)
 {
     const QString file = name + QStringLiteral(".desktop");
     const QString userEntry = QDir(userFolder()).filePath(file);
+    const QString machineEntry = QDir(machineFolder()).filePath(file);
     const std::optional<QByteArray> own = readUserEntry(file);
-    std::optional<QByteArray> machine = readMachineEntry(file);
-    if (machine && machineFolderWritable()) {
-        const QString machineEntry = QDir(machineFolder()).filePath(file);
-        if (written(*machine))
+    bool machineStays = m_files.exists(machineEntry);
+    if (machineStays && machineFolderWritable()) {
+        const QByteArray machine = m_files.readProgramFile(machineEntry, MaxEntryBytes);
+        if (written(machine))
             m_files.remove(machineEntry);
         else
-            m_files.replace(machineEntry, hidden(*machine));
-        machine.reset();
+            m_files.replace(machineEntry, hidden(machine));
+        machineStays = false;
     }
     if (own && !written(*own)) {
         m_files.replace(userEntry, hidden(*own));
-    } else if (machine) {
+    } else if (machineStays) {
         // The XDG opt-out: a user entry of the same name with Hidden=true stops the
         // machine-wide one for this user alone.
         m_files.makePrivateFolder(userFolder());
