@@ -17,11 +17,14 @@ void Form1::Check4_Click()
     const auto tell = [this](const std::exception &e) {
         m_platform.msgBox.MsgBox(QString::fromUtf8(e.what()), vbExclamation, Globals::AppTitle);
     };
-    // After a failure the boxes and the stored choice say what is, not what was clicked.
-    const auto undoClick = [this, on] {
+    // After a failure the boxes and the stored choices say what is, not what was
+    // clicked: "Minimized" too, which the untick turned off.
+    const bool minimized = m_check8->isChecked();
+    const auto undoClick = [this, on, minimized] {
         const QSignalBlocker blocker(m_check4);
         m_check4->setChecked(!on);
         m_check8->setVisible(!on);
+        m_check8->setChecked(minimized); // its own handler stores it again
     };
     if (on) {
         m_check8->setVisible(true);

@@ -80,6 +80,7 @@ class ScreenReader(unittest.TestCase):
             os.makedirs(conf)
             with open(os.path.join(conf, "Ramtidy.conf"), "w") as f:
                 f.write("[Ramtidy]\nWindows%20Startup=On\nMinimized=Off\nOftenIndex=2\nStartStopState=On\n")
+            cls.session.start_at_logon(BINARY)
             cls.session.start_app(BINARY, {"QT_LINUX_ACCESSIBILITY_ALWAYS_ON": "1"})
             cls.session.find_window()
 
