@@ -60,8 +60,12 @@ fuzz: setup
 package: build
 	@cmake --build $(BUILD) --target package
 
+# The Google Benchmark programs, then how far the auto-free tick strays from its one-second
+# grid over $(DRIFT_TICKS) ticks (one a second); e.g. make bench DRIFT_TICKS=600 on a loaded machine.
+DRIFT_TICKS ?= 20
 bench: build
 	@$(BUILD)/bench/bench_memorystatus
+	@$(BUILD)/bench/bench_timer1_drift $(DRIFT_TICKS)
 
 # Ramtidy beside its peers and a bare Qt window on a private X desktop (installs the peers);
 # e.g. make footprint FOOTPRINT_ARGS="--rounds 2 --seconds 30 --markdown footprint.md"

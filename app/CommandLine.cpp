@@ -13,7 +13,9 @@ Answer answer(const QStringList &arguments)
 {
     QCommandLineParser parser;
     parser.setApplicationDescription(
-        QStringLiteral("%1 watches physical memory, frees it on a schedule and lives in the system tray.")
+        QStringLiteral("%1 watches physical memory and lives in the system tray. At a click or on a schedule\n"
+                       "it runs a free: one query of the memory figures and one line in its history log.\n"
+                       "A free does not release memory that any program holds.")
             .arg(Globals::ProductName));
     // "-platform" is one unknown option, not eight short ones.
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);

@@ -9,8 +9,8 @@
 #include "platform/FileService.h"
 #include "platform/ProcessService.h"
 #include "platform/RandomService.h"
-#include "platform/SettingsStore.h"
 #include "platform/ShellService.h"
+#include "platform/mStartUp.h"
 #include "tray/cSysTray.h"
 #include "ui/Form1.h"
 #include "ui/HandCursor.h"
@@ -34,8 +34,6 @@ constexpr qint64 MaxCursorBytes = 1024 * 1024;
 void Form1::Form_Load()
 {
     ErrorTrap trap(ErrorTrap::location(u"Form1.Form_Load"), m_platform.msgBox);
-    SettingsStore &settings = m_platform.settings;
-
     trap.step(100, [&] { ApplySkin(); });
     trap.step(104, [&] { m_isLoading = true; });
     trap.step(106, [&] { setWindowTitle(Globals::ProductName); });
@@ -59,36 +57,47 @@ void Form1::Form_Load()
         step += 2;
     }
 
+    // The file is read once; a key it lacks, or a file that cannot be read, gives
+    // what a first start has.
+    QMap<QString, QString> saved;
+    const auto stored = [&saved](const SettingsValues::Setting &setting) {
+        return SettingsValues::value(saved, setting);
+    };
     int savedIndex = 0;
+    trap.step(156, [&] { saved = readSettingsAtStart(); });
     trap.step(156, [&] {
-        const QString stored = SettingsValues::read(settings, SettingsValues::Key::OftenIndex);
-        const std::optional<qint16> value = SettingsValues::OftenIndex(stored);
+        const QString text = stored(SettingsValues::Key::OftenIndex);
+        const std::optional<qint16> value = SettingsValues::OftenIndex(text);
         if (!value)
             throw Failure(QStringLiteral("The stored interval %1 is not a number from 1 to 11.")
-                              .arg(SettingsValues::Quoted(stored)));
+                              .arg(SettingsValues::Quoted(text)));
         savedIndex = *value;
     });
     trap.step(158, [&] { selectRow(savedIndex); });
 
     QString savedState;
-    trap.step(160, [&] { savedState = SettingsValues::read(settings, SettingsValues::Key::StartStopState); });
+    trap.step(160, [&] { savedState = stored(SettingsValues::Key::StartStopState); });
     if (trap.test(162, [&] { return SettingsValues::IsOff(savedState); })) {
-        trap.step(164, [&] { m_pushButton5->setText(QStringLiteral("Turn On Auto Free")); });
+        trap.step(164, [&] { m_pushButton5->setText(Globals::TurnOnAutoFree); });
         trap.step(166, [&] { setStatusCaption(QStringLiteral("Auto Free is Turned Off.")); });
         trap.step(168, [&] { setTimer1Interval(0); });
     } else if (trap.test(170, [&] { return SettingsValues::IsOn(savedState); })) {
-        trap.step(172, [&] { m_pushButton5->setText(QStringLiteral("Turn Off Auto Free")); });
+        trap.step(172, [&] { m_pushButton5->setText(Globals::TurnOffAutoFree); });
         trap.step(174, [&] { setTimer1Interval(1000); });
     }
 
     trap.step(176, [&] { m_cSysTray1->setText(Globals::ProductName); });
     trap.step(178, [&] { m_cSysTray1->setInTray(true); });
+    trap.step(180, [&] { m_check4->setChecked(SettingsValues::IsOn(stored(SettingsValues::Key::WindowsStartup))); });
+    // The entry, not the stored word, says whether the program starts at logon:
+    // another user, a package removal or a hand edit may have changed it since.
     trap.step(180, [&] {
-        m_check4->setChecked(SettingsValues::IsOn(SettingsValues::read(settings, SettingsValues::Key::WindowsStartup)));
+        const bool real = mStartUp::IsInStartup(m_platform.process, m_platform.autostart);
+        m_check4->setChecked(real);
+        if (SettingsValues::IsOn(stored(SettingsValues::Key::WindowsStartup)) != real)
+            storeSetting(SettingsValues::Key::WindowsStartup, SettingsValues::Word(real));
     });
-    trap.step(182, [&] {
-        m_check8->setChecked(SettingsValues::IsOn(SettingsValues::read(settings, SettingsValues::Key::Minimized)));
-    });
+    trap.step(182, [&] { m_check8->setChecked(SettingsValues::IsOn(stored(SettingsValues::Key::Minimized))); });
     if (trap.test(184, [&] { return m_check4->isChecked(); })) {
         trap.step(186, [&] { m_check8->setVisible(true); });
         if (trap.test(188, [&] { return m_check8->isChecked(); }))
@@ -110,8 +119,7 @@ void Form1::MaybeOpenHomePage()
     if (r != 7)
         return;
     m_platform.shell.openUrl(Globals::HomePageUrl, [msgBox = &m_platform.msgBox](const QString &why) {
-        ErrorTrap late(ErrorTrap::location(u"Form1.Form_Load"), *msgBox);
-        late.step(108, [&] { throw Failure(why); });
+        ErrorTrap::ShowErrorBox(*msgBox, ErrorTrap::location(u"Form1.Form_Load"), why, 108);
     });
 }
 

@@ -3,7 +3,6 @@
 #include "app/SettingsValues.h"
 #include "platform/AutostartService.h"
 #include "platform/MessageBoxService.h"
-#include "platform/SettingsStore.h"
 #include "platform/mStartUp.h"
 #include "ui/Form1.h"
 
@@ -18,11 +17,14 @@ void Form1::Check4_Click()
     const auto tell = [this](const std::exception &e) {
         m_platform.msgBox.MsgBox(QString::fromUtf8(e.what()), vbExclamation, Globals::AppTitle);
     };
-    // After a failure the boxes and the stored choice say what is, not what was clicked.
-    const auto undoClick = [this, on] {
+    // After a failure the boxes and the stored choices say what is, not what was
+    // clicked: "Minimized" too, which the untick turned off.
+    const bool minimized = m_check8->isChecked();
+    const auto undoClick = [this, on, minimized] {
         const QSignalBlocker blocker(m_check4);
         m_check4->setChecked(!on);
         m_check8->setVisible(!on);
+        m_check8->setChecked(minimized); // its own handler stores it again
     };
     if (on) {
         m_check8->setVisible(true);
@@ -30,10 +32,7 @@ void Form1::Check4_Click()
         m_check8->setChecked(false);
         m_check8->setVisible(false);
     }
-    try {
-        m_platform.settings.write(SettingsValues::Key::WindowsStartup.key, SettingsValues::Word(on));
-    } catch (const std::exception &e) {
-        tell(e);
+    if (!saveSetting(SettingsValues::Key::WindowsStartup, SettingsValues::Word(on))) {
         undoClick();
         return;
     }
@@ -45,10 +44,6 @@ void Form1::Check4_Click()
     } catch (const std::exception &e) {
         tell(e);
         undoClick();
-        try {
-            m_platform.settings.write(SettingsValues::Key::WindowsStartup.key, SettingsValues::Word(!on));
-        } catch (const std::exception &again) {
-            tell(again);
-        }
+        saveSetting(SettingsValues::Key::WindowsStartup, SettingsValues::Word(!on));
     }
 }

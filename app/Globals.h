@@ -13,6 +13,11 @@ inline const QString SupportEmail = QStringLiteral("support@corvane.example");
 inline const QString ContactPageUrl = QStringLiteral("https://corvane.example/contact");
 inline const QString HomePageUrl = QStringLiteral("https://corvane.example/");
 
+// The auto-free button's two captions: it offers the change, so its caption also
+// tells whether auto free is on.
+inline const QString TurnOnAutoFree = QStringLiteral("Turn On Auto Free");
+inline const QString TurnOffAutoFree = QStringLiteral("Turn Off Auto Free");
+
 // Title of every message box that has none of its own; set once at start-up.
 inline QString AppTitle = ProductName;
 

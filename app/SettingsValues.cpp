@@ -1,7 +1,5 @@
 #include "SettingsValues.h"
 
-#include "platform/SettingsStore.h"
-
 namespace {
 
 // Enough for any value the program writes, and for a glance at one it did not.
@@ -16,9 +14,9 @@ QString Word(bool on)
     return on ? OnWord : OffWord;
 }
 
-QString read(const SettingsStore &store, const Setting &setting)
+QString value(const QMap<QString, QString> &stored, const Setting &setting)
 {
-    return store.read(setting.key, setting.defaultValue);
+    return stored.value(setting.key, setting.defaultValue);
 }
 
 std::optional<qint16> OftenIndex(const QString &stored)

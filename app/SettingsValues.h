@@ -1,10 +1,9 @@
 #pragma once
 
+#include <QMap>
 #include <QString>
 
 #include <optional>
-
-class SettingsStore;
 
 // The program's four stored choices, and the conversions of what is read back from
 // the settings file, which anyone may have edited.
@@ -30,8 +29,8 @@ inline const QString OffWord = QStringLiteral("Off");
 // The stored word for a choice that is on or off.
 QString Word(bool on);
 
-// The stored value of `setting`, or its default when it is absent.
-QString read(const SettingsStore &store, const Setting &setting);
+// The value of `setting` among the stored ones, or its default when it is absent.
+QString value(const QMap<QString, QString> &stored, const Setting &setting);
 
 // The interval position as a 16-bit integer; nothing when the text is not one.
 std::optional<qint16> OftenIndex(const QString &stored);

@@ -18,7 +18,7 @@
 
 int main(int argc, char *argv[])
 {
-    TerminationSignals::restoreDefaults();
+    TerminationSignals::prepareProcess();
     QApplication::setApplicationName(QStringLiteral("ramtidy"));
     QApplication::setApplicationVersion(QStringLiteral(RAMTIDY_VERSION));
     if (argc > 1) {

@@ -80,6 +80,7 @@ class ScreenReader(unittest.TestCase):
             os.makedirs(conf)
             with open(os.path.join(conf, "Ramtidy.conf"), "w") as f:
                 f.write("[Ramtidy]\nWindows%20Startup=On\nMinimized=Off\nOftenIndex=2\nStartStopState=On\n")
+            cls.session.start_at_logon(BINARY)
             cls.session.start_app(BINARY, {"QT_LINUX_ACCESSIBILITY_ALWAYS_ON": "1"})
             cls.session.find_window()
 
@@ -222,6 +223,17 @@ class ScreenReader(unittest.TestCase):
             self.wait_for_announcement(p.ROLE_LABEL, "Free RAM: ")
         finally:
             del ballast
+
+    def test_return_presses_the_focused_button(self):
+        wid = self.session.find_window()
+        log = os.path.join(self.session.home, ".local", "state", "Corvane", "Ramtidy.txt")
+        before = os.path.getsize(log) if os.path.exists(log) else 0
+        for name in ("Turn Off Auto Free", re.escape("Free Memory Now (Test)")):  # after the list in the tab order
+            self.session.press("Tab", [wid])
+            button = self.find(self.pyatspi.ROLE_PUSH_BUTTON, name)
+            wait_until(lambda: self.state(button, self.pyatspi.STATE_FOCUSED), 10, f"Tab to reach {name}")
+        self.session.press("Return", [wid])
+        wait_until(lambda: os.path.exists(log) and os.path.getsize(log) > before, 10, "a line in the history log")
 
     def test_selected_row(self):
         p = self.pyatspi

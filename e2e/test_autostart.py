@@ -3,6 +3,7 @@
 the way a desktop session does (GLib), from a program folder with awkward characters."""
 import os
 import pathlib
+import re
 import shutil
 import subprocess
 import sys
@@ -33,23 +34,48 @@ def pids_running(path):
     return found
 
 
+def stored(session):
+    return "" if not (path := pathlib.Path(session.home, ".config/Corvane/Ramtidy.conf")).exists() else path.read_text()
+
+
+def click(session, wid, point, stored_after):
+    """Clicks a box once it is drawn and the pointer is over it, and waits for the click to be stored."""
+    def drawn():  # the caption's line holds text, not one colour
+        line = session._quiet(["import", "-window", wid, "-crop", f"120x1+{point[0] - 60}+{point[1]}", "txt:-"])
+        return len(set(re.findall(r"#[0-9A-F]{6}", line.stdout))) > 1
+
+    def pointer_over():
+        session.xdotool("mousemove", "--window", wid, *map(str, point))
+        at, window = session.xdotool("getmouselocation", "--shell").split(), session.window_info(wid)
+        return at[:2] == [f"{axis}={int(window[f'Absolute upper-left {axis}']) + p}" for axis, p in zip("XY", point)]
+
+    wait_until(drawn, 30, "the window to draw the box")
+    wait_until(pointer_over, 10, "the pointer over the box")
+    session.xdotool("click", "1")
+    wait_until(lambda: f"Windows%20Startup={stored_after}" in stored(session), 10, f"the click to store {stored_after}")
+
+
 class Autostart(unittest.TestCase):
-    def test_tick_writes_an_entry_that_starts_this_program_and_untick_removes_it(self):
+    def test_tick_writes_an_entry_that_starts_this_program_after_an_upgrade_and_untick_removes_it(self):
         with XSession() as session:
             # No "%": GLib looks the program up before it turns "%%" back into "%".
             folder = os.path.join(session.scratch, 'odd $dir `x` "q" \\b')
             os.makedirs(folder)
             program = os.path.join(folder, "ramtidy")
             shutil.copy2(BINARY, program)
-            session.start_app(program, {"TEMP": session.scratch})
+            os.makedirs(os.path.join(session.home, ".config", "Corvane"))
+            pathlib.Path(session.home, ".config", "Corvane", "Ramtidy.conf").write_text("[Ramtidy]\nWindows%20Startup=On\n")
+            process = session.start_app(program, {"TEMP": session.scratch})
             wid = session.find_window()
-
-            def click(point):
-                session.xdotool("mousemove", "--window", wid, str(point[0]), str(point[1]), "click", "1")
+            wait_until(lambda: "Windows%20Startup=Off" in stored(session), 10, "the stored choice to follow the entry")
+            # Upgraded while it runs, as dpkg does: the new file beside the old one, renamed over it.
+            shutil.copy2(BINARY, program + ".dpkg-new")
+            os.rename(program + ".dpkg-new", program)
+            self.assertTrue(os.readlink(f"/proc/{process.pid}/exe").endswith(" (deleted)"))
 
             # The machine-wide folder is writable here (a scratch one), so the entry goes there.
             entry = os.path.join(session.config_dirs, "autostart", "ramtidy.desktop")
-            click(CHECK4)
+            click(session, wid, CHECK4, "On")
             wait_until(lambda: os.path.exists(entry), 10, "the autostart entry")
             check8 = session._quiet(["xdotool", "search", "--onlyvisible", "--name", "^Ramtidy$"]).stdout
             self.assertTrue(check8)
@@ -72,13 +98,10 @@ class Autostart(unittest.TestCase):
             # Gone before the next click, which must reach the first window, not this one.
             wait_until(lambda: not launched & set(pids_running(program)), 10, "the launched copy to end")
 
-            click(CHECK4)
+            click(session, wid, CHECK4, "Off")
             wait_until(lambda: not os.path.exists(entry), 10, "the entry to go")
-            with open(os.path.join(session.home, ".config", "Corvane", "Ramtidy.conf")) as f:
-                settings = f.read()
-            self.assertIn("Windows%20Startup=Off", settings)
             # Check8 is hidden again: a click where it stood changes no setting.
-            click(CHECK8)
+            session.xdotool("mousemove", "--window", wid, *map(str, CHECK8), "click", "1")
             time.sleep(0.3)
             with open(os.path.join(session.home, ".config", "Corvane", "Ramtidy.conf")) as f:
                 self.assertNotIn("Minimized=On", f.read())
@@ -98,8 +121,11 @@ class Autostart(unittest.TestCase):
             entry = pathlib.Path(session.home, ".config", "autostart", "ramtidy.desktop")
             starts = lambda: subprocess.run(["dex", "-a", "-d"], env=session.env, user=user,  # noqa: E731 (as i3 does)
                                             capture_output=True, text=True).stdout.count(program)
-            for hidden in (False, True, False):  # tick, untick, tick again
-                session.xdotool("mousemove", "--window", session.find_window(), *map(str, CHECK4), "click", "1")
+            wid = session.find_window()
+            # Root's entry starts the program for this user too: ticked at the first start.
+            wait_until(lambda: "Windows%20Startup=On" in stored(session), 10, "the stored choice to follow the entry")
+            for hidden in (True, False):  # untick, tick again
+                click(session, wid, CHECK4, "Off" if hidden else "On")
                 wait_until(lambda: entry.exists() and ("Hidden=true" in entry.read_text()) == hidden, 10, "the entry")
                 self.assertEqual(starts(), 0 if hidden else 1)
             os.remove(program)  # as removing the package leaves the entry

@@ -2,6 +2,7 @@
 """The free, the history commands and the interval list, clicked on the real window."""
 import os
 import re
+import resource
 import subprocess
 import sys
 import time
@@ -89,6 +90,20 @@ class History(unittest.TestCase):
                                     capture_output=True, timeout=10)
             self.assertEqual(result.stdout, b"RAM Memory was freed at 12/6/2026 5:30:12 PM\r\n")
             self.assertIsNone(manager.poll())
+
+    def test_free_past_the_file_size_limit_is_told_and_takes_its_line_back(self):
+        with XSession() as session:
+            log, before = os.path.join(session.scratch, "Ramtidy.txt"), b"x" * 8170 + b"\r\n"  # 20 bytes short
+            with open(log, "wb") as f:
+                f.write(before)
+            hard = resource.getrlimit(resource.RLIMIT_FSIZE)[1]  # ulimit -f 8:
+            app = session.start_app(BINARY, {"TEMP": session.scratch},
+                                    preexec_fn=lambda: resource.setrlimit(resource.RLIMIT_FSIZE, (8192, hard)))
+            session.xdotool("mousemove", "--window", session.find_window(), *map(str, FREE_NOW), "click", "1")
+            session.find_window("^Application Error$")
+            self.assertIsNone(app.poll())
+            with open(log, "rb") as f:
+                self.assertEqual(f.read(), before)
 
 
 if __name__ == "__main__":

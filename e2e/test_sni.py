@@ -129,6 +129,7 @@ class StatusNotifierItem(unittest.TestCase):
             os.makedirs(conf)
             with open(os.path.join(conf, "Ramtidy.conf"), "w") as f:
                 f.write("[Ramtidy]\nWindows%20Startup=On\nMinimized=On\n")  # starts in the tray, with a balloon
+            session.start_at_logon(BINARY)
             session.start_app(BINARY)
 
             item = registered_item(bus, watcher_property)

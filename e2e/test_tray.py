@@ -107,6 +107,7 @@ class Tray(unittest.TestCase):
             os.makedirs(conf)
             with open(os.path.join(conf, "Ramtidy.conf"), "w") as f:
                 f.write("[Ramtidy]\nWindows%20Startup=On\nMinimized=On\n")
+            session.start_at_logon(BINARY)
             session.start_app(BINARY, {"TEMP": session.scratch})
             wait_until(lambda: tray_icon(session) is not None, 10, "the icon in the tray")
             wait_until(lambda: balloons(session, None), 10, "the balloon")
@@ -141,6 +142,7 @@ class Tray(unittest.TestCase):
     def test_tray_host_after_start_takes_the_window(self):
         with XSession(tray=False) as session:
             self.write_settings(session, "[Ramtidy]\nWindows%20Startup=On\nMinimized=On\n")
+            session.start_at_logon(BINARY)
             session.start_app(BINARY, {"TEMP": session.scratch})
             # No tray yet: minimized where the desktop keeps minimized windows.
             wid = None

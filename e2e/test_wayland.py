@@ -54,6 +54,7 @@ class Wayland(unittest.TestCase):
             os.makedirs(conf)
             with open(os.path.join(conf, "Ramtidy.conf"), "w") as f:
                 f.write("[Ramtidy]\nWindows%20Startup=On\nMinimized=On\n")  # starts hidden in the tray
+            session.start_at_logon(BINARY)
             session.start_app(BINARY, {"QT_LINUX_ACCESSIBILITY_ALWAYS_ON": "1"})
 
             item = registered_item(bus, watcher_property)

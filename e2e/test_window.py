@@ -57,6 +57,19 @@ class MainWindow(unittest.TestCase):
             print(f"window mapped after {mapped_after:.2f} s; screenshot {shot}")
             self.assertNotIn("QPainter", session.app_log())
 
+    def test_a_fifo_where_a_lock_would_be_blocks_no_save(self):
+        # Nothing beside the settings file is opened, and SIGTERM ends the program at once.
+        with XSession() as session:
+            folder = os.path.join(session.home, ".config", "Corvane")
+            os.makedirs(folder)
+            os.mkfifo(os.path.join(folder, "Ramtidy.conf.lock"))
+            app = session.start_app(BINARY)
+            session.xdotool("mousemove", "--window", session.find_window(), "100", "153", "click", "1")
+            conf = os.path.join(folder, "Ramtidy.conf")
+            wait_until(lambda: os.path.exists(conf) and "OftenIndex=1\n" in open(conf).read(), 10, "the saved row")
+            app.send_signal(signal.SIGTERM)
+            self.assertEqual(app.wait(5), 0)
+
     def test_window_larger_than_the_screen_keeps_its_title_bar_on_it(self):
         for scale, screen in (("2", "1280x800x24"), ("1.5", "640x480x24")):
             with self.subTest(scale=scale), XSession(screen=screen) as session:
@@ -119,6 +132,7 @@ class MainWindow(unittest.TestCase):
         # (arguments, exit status, text expected on stdout, text expected on the one stderr line)
         rows = [
             (["--help"], 0, "--version", None),
+            (["--help"], 0, "A free does not release memory that any program holds.", None),
             (["--version"], 0, "ramtidy ", None),
             (["--bogus"], 2, None, "'bogus'"),
             (["-platform", "offscreen"], 2, None, "'platform'"),
@@ -146,15 +160,26 @@ class MainWindow(unittest.TestCase):
         self.assertEqual(result.returncode, 1)
         self.assertEqual(result.stderr.strip(), 'ramtidy: cannot connect to the X display ":189"')
 
-    def test_sigterm_ends_a_start_that_blocks(self):
-        # A FIFO as the settings file: start-up must not wait on it, and SIGTERM ends it at once.
-        with XSession() as session:
-            os.makedirs(os.path.join(session.home, ".config", "Corvane"))
-            os.mkfifo(os.path.join(session.home, ".config", "Corvane", "Ramtidy.conf"))
-            app = session.start_app(BINARY)
-            time.sleep(1.5)
-            app.send_signal(signal.SIGTERM)
-            app.wait(2)
+    def test_signals_the_parent_left(self):
+        # A FIFO as the settings file: start-up must not wait on it, and its error box holds the start. SIGTERM ends
+        # the program cleanly even when the parent left it blocked or ignored; a SIGHUP left ignored (nohup) stays so.
+        def mask(pid, name):
+            with open(f"/proc/{pid}/status") as f:
+                return int(next(line for line in f if line.startswith(name + ":")).split()[1], 16)
+        for blocked, ignored in ((signal.SIGTERM, None), (None, signal.SIGTERM), (None, signal.SIGHUP)):
+            with self.subTest(blocked=blocked, ignored=ignored), XSession() as session:
+                os.makedirs(os.path.join(session.home, ".config", "Corvane"))
+                os.mkfifo(os.path.join(session.home, ".config", "Corvane", "Ramtidy.conf"))
+                app = session.start_app(BINARY, preexec_fn=lambda: (
+                    blocked and signal.pthread_sigmask(signal.SIG_BLOCK, {blocked}),
+                    ignored and signal.signal(ignored, signal.SIG_IGN)))
+                session.find_window("^Application Error$")
+                wait_until(lambda: mask(app.pid, "SigCgt") >> (signal.SIGTERM - 1) & 1, 10, "SIGTERM's handler")
+                self.assertEqual(mask(app.pid, "SigIgn") >> (signal.SIGHUP - 1) & 1, int(ignored == signal.SIGHUP))
+                for number in (ignored, signal.SIGTERM) if ignored == signal.SIGHUP else (signal.SIGTERM,):
+                    app.send_signal(number)
+                self.assertEqual(app.wait(10), 0)
+
 
 if __name__ == "__main__":
     unittest.main(verbosity=2)

@@ -152,10 +152,15 @@ class XSession:
 
     # -- the program --------------------------------------------------------
 
-    def start_app(self, binary, extra_env=None):
+    def start_app(self, binary, extra_env=None, **kwargs):
         env = dict(self.env)
         env.update(extra_env or {})
-        return self.spawn("ramtidy", [binary], env=env)
+        return self.spawn("ramtidy", [binary], env=env, **kwargs)
+
+    def start_at_logon(self, program):
+        """A machine-wide entry that starts `program` at logon: the box shows it, not the stored choice."""
+        with open(os.path.join(self.config_dirs, "autostart", "ramtidy.desktop"), "w") as f:
+            f.write(f'[Desktop Entry]\nType=Application\nName=Ramtidy\nExec="{program}"\n')
 
     def app_log(self):
         return self.log_of("ramtidy")

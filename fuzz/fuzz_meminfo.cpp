@@ -1,6 +1,7 @@
 // The meminfo reader, given any text a file at its path might hold.
 #include "platform/linux/ProcMemoryStatus.h"
 
+#include <charconv>
 #include <cstdint>
 #include <cstdlib>
 #include <string>
@@ -14,33 +15,29 @@ void require(bool condition)
         std::abort();
 }
 
-bool contains(std::string_view text, std::string_view part)
-{
-    return text.find(part) != std::string_view::npos;
-}
+// The reader's bound: a figure is a count below 2^53 KiB.
+constexpr std::uint64_t boundKiB = std::uint64_t{1} << 53;
 
-// True when a line of the text starts with "<key>:", blanks, then the figure's KiB count
-// (leading zeros allowed) and no further digit: the figure is what its line says, unwrapped.
-bool writtenOnALine(std::string_view text, std::string_view key, std::uint64_t bytes)
+// True when a line of the text starts with "<key>:", blanks, then a KiB count below the
+// bound (leading zeros allowed, no further digit) whose bytes pass `test`.
+template <typename Test> bool aLineHolds(std::string_view text, std::string_view key, Test test)
 {
-    const std::string kib = std::to_string(bytes / 1024);
-    const auto isDigit = [](char c) { return c >= '0' && c <= '9'; };
     for (std::size_t pos = 0; (pos = text.find(key, pos)) != std::string_view::npos; ++pos) {
         std::size_t p = pos + key.size();
         if ((pos != 0 && text[pos - 1] != '\n') || p >= text.size() || text[p] != ':')
             continue;
         for (++p; p < text.size() && text[p] == ' ';)
             ++p;
-        while (p < text.size() && text[p] == '0')
-            ++p;
-        if (text.substr(p, kib.size()) == kib && (p + kib.size() == text.size() || !isDigit(text[p + kib.size()])))
+        std::uint64_t kib = 0;
+        const auto [end, ec] = std::from_chars(text.data() + p, text.data() + text.size(), kib);
+        if (ec == std::errc() && kib < boundKiB && test(kib * 1024))
             return true;
     }
     return false;
 }
 
 // The largest figure there is: a count below 2^53 KiB, in bytes.
-constexpr std::uint64_t maxFigure = ((std::uint64_t{1} << 53) - 1) * 1024;
+constexpr std::uint64_t maxFigure = (boundKiB - 1) * 1024;
 
 } // namespace
 
@@ -56,14 +53,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     // Whole KiB, and never a wrapped count.
     require(total % 1024 == 0 && avail % 1024 == 0);
     require(total <= maxFigure && avail <= maxFigure);
-    // A figure is zero or the number on its own line.
+    // Free is never above total.
+    require(avail <= total);
+    // A figure is zero or the count of its own line, below the bound; free is cut to the
+    // total only when MemFree says more.
+    const auto is = [](std::uint64_t figure) { return [figure](std::uint64_t bytes) { return bytes == figure; }; };
     if (total > 0)
-        require(writtenOnALine(text, "MemTotal", total));
+        require(aLineHolds(text, "MemTotal", is(total)));
     if (avail > 0)
-        require(writtenOnALine(text, "MemAvailable", avail) || writtenOnALine(text, "MemFree", avail));
-    // More available than total only when MemAvailable was set aside for MemFree.
-    if (total > 0 && avail > total)
-        require(contains(text, "MemFree:"));
+        require(aLineHolds(text, "MemAvailable", is(avail)) || aLineHolds(text, "MemFree", is(avail))
+                || (avail == total && aLineHolds(text, "MemFree", [&](std::uint64_t bytes) { return bytes > total; })));
 
     // The first line of each key counts, read whole: repeating the lines changes nothing.
     const std::string twice = std::string(text) + '\n' + std::string(text);

@@ -49,8 +49,7 @@ void Form1::PushButton1_Click()
             // The editor must not be handed a link to, or a file of, someone else.
             m_platform.files.checkOwnFile(Globals::HistoryLogPath);
             m_platform.shell.openTextFile(Globals::HistoryLogPath, [msgBox = &m_platform.msgBox](const QString &why) {
-                ErrorTrap late(ErrorTrap::location(u"Form1.PushButton1_Click"), *msgBox);
-                late.step(102, [&] { throw Failure(why); });
+                ErrorTrap::ShowErrorBox(*msgBox, ErrorTrap::location(u"Form1.PushButton1_Click"), why, 102);
             });
         });
     } else {
@@ -65,11 +64,26 @@ void Form1::PushButton1_Click()
 void Form1::PushButton2_Click()
 {
     ErrorTrap trap(ErrorTrap::location(u"Form1.PushButton2_Click"), m_platform.msgBox);
-    if (trap.test(100, [&] { return Main::FileExists(m_platform.files, Globals::HistoryLogPath); })) {
+    // The file is opened and read once: whether it is there is known from the open,
+    // and a file that is there but cannot be read is told at the load.
+    std::optional<FileService::Text> log;
+    std::optional<Failure> unread;
+    const auto readLog = [&] {
+        try {
+            log = m_platform.files.readOwnText(Globals::HistoryLogPath, MaxCopyBytes);
+            return true;
+        } catch (const Failure &failure) {
+            unread = failure;
+            return Main::FileExists(m_platform.files, Globals::HistoryLogPath);
+        }
+    };
+    if (trap.test(100, readLog)) {
         // A log that cannot be read leaves the clipboard as it was: copying older
         // text would pass it off as the history.
-        std::optional<FileService::Text> log;
-        trap.step(102, [&] { log = m_platform.files.readOwnText(Globals::HistoryLogPath, MaxCopyBytes); });
+        trap.step(102, [&] {
+            if (unread)
+                throw *unread;
+        });
         trap.step(108, [&] {
             if (!log)
                 return;

@@ -2,11 +2,11 @@
 // the on/off button.
 #include "app/DateTimeText.h"
 #include "app/ErrorTrap.h"
+#include "app/Globals.h"
 #include "app/Main.h"
 #include "app/SettingsValues.h"
 #include "memory/IntervalSave.h"
 #include "platform/ClockService.h"
-#include "platform/SettingsStore.h"
 #include "ui/Form1.h"
 
 #include <QCoreApplication>
@@ -75,8 +75,7 @@ void Form1::ListView1_Click()
         return; // a row taken back with Ctrl+click: nothing chosen, nothing to save
     const int position = m_listView1->indexOfTopLevelItem(selected.first()) + 1;
     // The choice still takes effect when it cannot be stored; the user is told.
-    ErrorTrap trap(ErrorTrap::location(u"Form1.ListView1_Click"), m_platform.msgBox);
-    trap.step(0, [&] { m_platform.settings.write(SettingsValues::Key::OftenIndex.key, QString::number(position)); });
+    saveSetting(SettingsValues::Key::OftenIndex, QString::number(position));
     m_countdown.setSeconds(IntervalSave::IntervalSeconds(selectedRowText()));
     m_countdown.restart();
 }
@@ -84,17 +83,13 @@ void Form1::ListView1_Click()
 void Form1::PushButton5_Click()
 {
     ErrorTrap trap(ErrorTrap::location(u"Form1.PushButton5_Click"), m_platform.msgBox);
-    if (trap.test(100, [&] { return m_pushButton5->text() == QStringLiteral("Turn On Auto Free"); })) {
-        trap.step(102, [&] { m_pushButton5->setText(QStringLiteral("Turn Off Auto Free")); });
+    if (trap.test(100, [&] { return m_pushButton5->text() == Globals::TurnOnAutoFree; })) {
+        trap.step(102, [&] { m_pushButton5->setText(Globals::TurnOffAutoFree); });
         trap.step(104, [&] { setTimer1Interval(1000); });
-        trap.step(106, [&] {
-            m_platform.settings.write(SettingsValues::Key::StartStopState.key, SettingsValues::Word(true));
-        });
-    } else if (trap.test(108, [&] { return m_pushButton5->text() == QStringLiteral("Turn Off Auto Free"); })) {
-        trap.step(110, [&] { m_pushButton5->setText(QStringLiteral("Turn On Auto Free")); });
+        trap.step(106, [&] { storeSetting(SettingsValues::Key::StartStopState, SettingsValues::Word(true)); });
+    } else if (trap.test(108, [&] { return m_pushButton5->text() == Globals::TurnOffAutoFree; })) {
+        trap.step(110, [&] { m_pushButton5->setText(Globals::TurnOnAutoFree); });
         trap.step(112, [&] { setTimer1Interval(0); });
-        trap.step(114, [&] {
-            m_platform.settings.write(SettingsValues::Key::StartStopState.key, SettingsValues::Word(false));
-        });
+        trap.step(114, [&] { storeSetting(SettingsValues::Key::StartStopState, SettingsValues::Word(false)); });
     }
 }

@@ -5,6 +5,7 @@
 #include "app/Globals.h"
 #include "app/Main.h"
 #include "platform/ClockService.h"
+#include "platform/Failure.h"
 #include "platform/FileService.h"
 #include "platform/MemoryStatusService.h"
 #include "platform/XdgFolders.h"
@@ -20,21 +21,34 @@ int IntervalSeconds(const QString &rowText)
     return 0;
 }
 
+namespace {
+
+QString HistoryFileName()
+{
+    return Main::StripFileNameChars(Main::DropLastWord(Globals::ProductName, QStringLiteral("Software")))
+        + QStringLiteral(".txt");
+}
+
+// The folder the program makes for the log; empty when $TEMP names the user's own.
+QString PrivateFolder(const EnvironmentService &environment)
+{
+    return XdgFolders::temp(environment).isEmpty() ? XdgFolders::stateHome(environment) + u'/' + Globals::MakerName
+                                                   : QString();
+}
+
+} // namespace
+
 QString HistoryLogPathFor(const EnvironmentService &environment, FileService &files)
 {
-    const QString fileName =
-        Main::StripFileNameChars(Main::DropLastWord(Globals::ProductName, QStringLiteral("Software")))
-        + QStringLiteral(".txt");
-    const QString temp = XdgFolders::temp(environment);
-    if (!temp.isEmpty())
-        return temp + u'/' + fileName; // the folders come without a trailing separator
-    const QString folder = XdgFolders::stateHome(environment) + u'/' + Globals::MakerName;
+    const QString folder = PrivateFolder(environment);
+    if (folder.isEmpty())
+        return XdgFolders::temp(environment) + u'/' + HistoryFileName(); // no trailing separator
     try {
         files.makePrivateFolder(folder);
     } catch (const std::exception &) {
-        // Told when the first line cannot be written, which names the same folder.
+        // Told when a line is written, with the reason of that moment.
     }
-    return folder + u'/' + fileName;
+    return folder + u'/' + HistoryFileName();
 }
 
 void AppendHistoryLine(FileService &files, const QString &path, const QString &line)
@@ -49,8 +63,19 @@ void FreeMemoryNow(Platform platform)
     trap.step(102, [&] { status.dwLength = 32; });
     trap.step(104, [&] { platform.memory.GlobalMemoryStatus(status); });
     trap.step(106, [&] {
-        AppendHistoryLine(platform.files, Globals::HistoryLogPath,
-                          QStringLiteral("RAM Memory was freed at ") + DateTimeText(platform.clock.now()));
+        const QString line = QStringLiteral("RAM Memory was freed at ") + DateTimeText(platform.clock.now());
+        try {
+            AppendHistoryLine(platform.files, Globals::HistoryLogPath, line);
+        } catch (const Failure &) {
+            // A missing file is not the reason when the folder could not be made (a
+            // read-only home): the folder's own failure is, and one made now is used.
+            const QString folder = PrivateFolder(platform.environment);
+            if (folder.isEmpty() || Globals::HistoryLogPath != folder + u'/' + HistoryFileName()
+                || platform.files.isFolder(folder))
+                throw;
+            platform.files.makePrivateFolder(folder);
+            AppendHistoryLine(platform.files, Globals::HistoryLogPath, line);
+        }
     });
 }
 

@@ -35,7 +35,7 @@ inline const std::array<Interval, 11> Intervals = {{
 // Seconds of the row with this text; 0 when no row has it (nothing selected).
 int IntervalSeconds(const QString &rowText);
 
-// Where the history log lives: in $TEMP when it names a folder, else in the
+// Where the history log lives: in $TEMP when it is an absolute path, else in the
 // per-user state folder (created private to the user when missing).
 QString HistoryLogPathFor(const EnvironmentService &environment, FileService &files);
 

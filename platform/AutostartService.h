@@ -6,11 +6,15 @@
 class AutostartService {
 public:
     virtual ~AutostartService() = default;
-    // Writes the entry `name` that starts `executable`; throws Failure naming the
-    // file and the reason.
+    // Makes the entry `name` start `executable`; an entry the user wrote keeps all
+    // but what must change. Throws Failure naming the file and the reason.
     virtual void writeEntry(const QString &name, const QString &executable) = 0;
-    // Removes the entry `name` wherever the program may have written it, or where
-    // the user may not remove it, stops it for this user; a missing entry is not an
-    // error. Throws Failure naming the file and the reason.
+    // Stops the entry `name` from starting at logon for this user: removes what the
+    // program wrote, hides what the user wrote, and hides for this user what they
+    // may not remove. A missing entry is not an error. Throws Failure naming the
+    // file and the reason.
     virtual void removeEntry(const QString &name) = 0;
+    // Whether an entry `name` in effect for this user starts `executable` at logon.
+    // Throws Failure naming the file and the reason when one cannot be read.
+    virtual bool startsAtLogon(const QString &name, const QString &executable) const = 0;
 };

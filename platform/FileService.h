@@ -3,11 +3,15 @@
 #include <QByteArray>
 #include <QString>
 
+#include <optional>
+
 // Files the program reads and writes, all under one rule. Files from outside are
-// taken only as regular files of a trusted owner, never through a symbolic link,
-// never by an open that could block, and never beyond a size bound. Files are
-// written never through a link, and atomically where replaced whole. Failures
-// throw Failure with a text that names the file and the reason.
+// taken only as regular files of a trusted owner, never by an open that could
+// block, and never beyond a size bound. A link is followed only to the user's own
+// configuration (dotfile managers link it) when the link and its target are both
+// the user's own; the log and anything else never through a link. Files replaced
+// whole are replaced atomically. Failures throw Failure with a text that names
+// the file and the reason.
 class FileService {
 public:
     // Text read from a file, and whether bytes that are not UTF-8 were replaced.
@@ -34,17 +38,20 @@ public:
     virtual void append(const QString &path, const QByteArray &bytes) = 0;
     // Checks that the path is the user's own regular file, to hand it to another program.
     virtual void checkOwnFile(const QString &path) const = 0;
-    // The same check, with a size bound, before a library that opens paths itself
-    // (and would follow a link or block on a FIFO) reads or replaces the file.
-    // False when nothing is at the path.
-    virtual bool checkOwnFileIfPresent(const QString &path, qint64 maxBytes) const = 0;
     // The UTF-8 text of the user's own file, at most `maxBytes` long.
     virtual Text readOwnText(const QString &path, qint64 maxBytes) const = 0;
     // The bytes of a file that ships with the program: owned by the user or by root.
     virtual QByteArray readProgramFile(const QString &path, qint64 maxBytes) const = 0;
 
-    // Writes the whole file or leaves the old one in place. A link, or another
-    // user's file, at the path is refused, never written through.
+    // The bytes of the user's own configuration file, at most `maxBytes` long,
+    // through links that are the user's own to a file of theirs; nothing when no
+    // file is at the path (or where its link points).
+    virtual std::optional<QByteArray> readOwnConfig(const QString &path, qint64 maxBytes) const = 0;
+
+    // Writes the whole file or leaves the old one in place; a copy left behind by
+    // a killed write goes. A link that is the user's own, to a file of theirs, is
+    // written through: its target is replaced and the link stays. Any other link,
+    // or another user's file, is refused.
     virtual void replace(const QString &path, const QByteArray &bytes) = 0;
     // Removes the name (a link itself, never what it points at); a missing file is
     // not an error.

@@ -1,5 +1,6 @@
 #include "mStartUp.h"
 
+#include "platform/AutostartService.h"
 #include "platform/Failure.h"
 #include "platform/ProcessService.h"
 #include "platform/RegStuff.h"
@@ -38,6 +39,12 @@ void RemoveFromStartup(ProcessService &process, AutostartService &entries)
     const QString name = executableName(process);
     if (!name.isEmpty())
         DeleteRunValue(entries, name);
+}
+
+bool IsInStartup(const ProcessService &process, const AutostartService &entries)
+{
+    const QString name = executableName(process);
+    return !name.isEmpty() && entries.startsAtLogon(name, process.executablePath());
 }
 
 void SetRunValue(ProcessService &process, AutostartService &entries, const QString &FileName)

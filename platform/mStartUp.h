@@ -11,6 +11,8 @@ namespace mStartUp {
 
 void AddToStartup(ProcessService &process, AutostartService &entries);
 void RemoveFromStartup(ProcessService &process, AutostartService &entries);
+// Whether an entry in effect for this user starts the running executable at logon.
+bool IsInStartup(const ProcessService &process, const AutostartService &entries);
 void SetRunValue(ProcessService &process, AutostartService &entries, const QString &FileName);
 void DeleteRunValue(AutostartService &entries, const QString &FileName);
 

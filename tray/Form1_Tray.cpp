@@ -1,8 +1,6 @@
 // The main window hidden into the notification area and brought back.
-#include "app/ErrorTrap.h"
 #include "app/Globals.h"
 #include "app/SettingsValues.h"
-#include "platform/SettingsStore.h"
 #include "platform/TrayService.h"
 #include "tray/cSysTray.h"
 #include "ui/Form1.h"
@@ -101,13 +99,8 @@ void Form1::cSysTray1_MouseUp(std::int16_t, std::int32_t)
 
 void Form1::Check8_Click()
 {
-    ErrorTrap trap(ErrorTrap::location(u"Form1.Check8_Click"), m_platform.msgBox);
     const bool on = m_check8->isChecked();
-    bool saved = false;
-    trap.step(0, [&] {
-        m_platform.settings.write(SettingsValues::Key::Minimized.key, SettingsValues::Word(on));
-        saved = true;
-    });
+    const bool saved = saveSetting(SettingsValues::Key::Minimized, SettingsValues::Word(on));
     // The box says what is stored, as the start-at-logon box does. Start-up's own
     // tick writes the value it just read, so that one stands whatever the write did.
     if (!saved && !m_isLoading) {

@@ -14,6 +14,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QEvent>
+#include <QFocusFrame>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QLabel>
@@ -183,7 +184,9 @@ void Form1::createControls()
         push->setObjectName(QLatin1String(name));
         push->setFont(buttonFont);
         push->setGeometry(twipRect(left, top, 3840, 405));
-        push->setAutoDefault(false);
+        // Return and keypad Enter press the focused button, as Space does and as on
+        // other desktops; outside a dialog only an auto-default button takes them.
+        push->setAutoDefault(true);
         keepPointer(push);
         setHoverPointer(push, vbCustom, this);
         return push;
@@ -226,6 +229,11 @@ void Form1::createControls()
     setHoverPointer(m_listView1, vbDefault, this);
     setHoverPointer(m_listView1->viewport(), vbDefault, this);
     setHoverPointer(m_listView1->header(), vbDefault, this);
+    // The list shows no keyboard focus of its own: the style's mark on the current
+    // row is lost in the selection's colour. The style's focus frame goes around it
+    // while it has the focus (the window filters the list's focus events).
+    m_listFocusFrame = new QFocusFrame(this);
+    m_listFocusFrame->hide();
 
     m_frame3 = frame("Frame3", QStringLiteral("Startup Option"), twipRect(120, 3600, 7800, 700));
     m_check4 =
@@ -233,7 +241,7 @@ void Form1::createControls()
     m_check8 = checkBox("Check8", QStringLiteral("Minimized to system tray"), twipRect(4305, 300, 2580, 255));
     m_check8->hide();
 
-    m_pushButton5 = button("PushButton5", QStringLiteral("Turn On Auto Free"), 120, 4440);
+    m_pushButton5 = button("PushButton5", Globals::TurnOnAutoFree, 120, 4440);
     m_pushButton6 = button("PushButton6", QStringLiteral("Free Memory Now (Test)"), 4080, 4440);
     m_pushButton1 = button("PushButton1", QStringLiteral("View History Log"), 120, 4950);
     m_pushButton2 = button("PushButton2", QStringLiteral("Copy History To Clipboard"), 4080, 4950);
@@ -379,6 +387,8 @@ bool Form1::eventFilter(QObject *watched, QEvent *event)
 {
     if (event->type() == QEvent::ApplicationPaletteChange && watched == this)
         applyColours();
+    if ((event->type() == QEvent::FocusIn || event->type() == QEvent::FocusOut) && watched == m_listView1)
+        m_listFocusFrame->setWidget(event->type() == QEvent::FocusIn ? m_listView1 : nullptr);
     if (event->type() == QEvent::MouseButtonPress && watched == m_listView1->viewport())
         m_listPressPending = true;
     if (event->type() == QEvent::MouseMove) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/SettingsValues.h"
 #include "memory/Countdown.h"
 #include "platform/Platform.h"
 #include "ui/SkinFramework.h"
@@ -12,6 +13,7 @@
 #include <cstdint>
 
 class QCheckBox;
+class QFocusFrame;
 class QGroupBox;
 class QLabel;
 class QProgressBar;
@@ -94,6 +96,13 @@ private:
     // The status line, the caption of Frame2.
     void setStatusCaption(const QString &caption);
     void MaybeOpenHomePage();
+    // The stored choices, read once; throws Failure saying what to do when the file
+    // cannot be read.
+    QMap<QString, QString> readSettingsAtStart();
+    // Stores a choice: true when stored. A failure throws, unless its cause was told
+    // already; saveSetting tells it itself.
+    bool storeSetting(const SettingsValues::Setting &setting, const QString &value);
+    bool saveSetting(const SettingsValues::Setting &setting, const QString &value);
     void minimizeAtStart();
     void hideInTray();
     void showTrayBalloon();
@@ -103,6 +112,8 @@ private:
     // The default pointer until a cursor file is loaded.
     QCursor m_mouseIcon;
     bool m_isLoading = false; // true while Form_Load runs
+    // A settings failure was told and no save has worked since.
+    bool m_settingsFailureTold = false;
     SkinFramework m_skinFramework1;
     // Set once the skin recoloured the window: a new desktop scheme recolours it again.
     bool m_skinBackground = false;
@@ -123,6 +134,7 @@ private:
     QLabel *m_lblFreeRAM = nullptr;
     QLabel *m_lblUsedRAM = nullptr;
     QTreeWidget *m_listView1 = nullptr;
+    QFocusFrame *m_listFocusFrame = nullptr;
     QCheckBox *m_check4 = nullptr;
     QCheckBox *m_check8 = nullptr;
     QPushButton *m_pushButton5 = nullptr;

@@ -92,6 +92,7 @@ void run(int timeoutMs)
 
     // Its events are swallowed too; it only wakes the wait below.
     QTimer wake;
+    wake.setTimerType(Qt::CoarseTimer);
     wake.start(50);
     const QDeadlineTimer deadline(timeoutMs);
     while (!watch.done && !deadline.hasExpired())

@@ -15,7 +15,9 @@ public:
     void openTextFile(const QString &path, Failed failed) override;
 
 private:
-    void start(const QString &argument, Failed failed);
+    // `noProgram` (%1 the argument, %2 the opener, %3 its status) tells the user when the
+    // opener found no working program; empty keeps the plain account.
+    void start(const QString &argument, Failed failed, const QString &noProgram = {});
 
     QString m_opener;
     QObject m_running; // the openers still running, ended with the service

@@ -5,10 +5,14 @@
 #include <QFile>
 #include <QStringDecoder>
 
+#include <cctype>
 #include <cerrno>
+#include <climits>
 #include <cstring>
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -193,6 +197,97 @@ private:
     FileService::Text m_result;
 };
 
+// Reads a whole file of a trusted owner, at most `maxBytes`.
+QByteArray readBytes(const QString &path, Owner owner, qint64 maxBytes)
+{
+    struct stat info { };
+    const Descriptor fd(openChecked(path, O_RDONLY, owner, info));
+    if (info.st_size > maxBytes)
+        throw tooLong(path, maxBytes);
+    QByteArray bytes;
+    bytes.reserve(qsizetype(info.st_size));
+    readAll(fd.get(), maxBytes, path, [&](const char *data, qsizetype size) { bytes.append(data, size); });
+    return bytes;
+}
+
+QByteArray folderOf(const QByteArray &path)
+{
+    const qsizetype slash = path.lastIndexOf('/');
+    return slash > 0 ? path.left(slash) : slash == 0 ? QByteArray("/") : QByteArray(".");
+}
+
+// Where a configuration path leads: itself, or through links that are the user's
+// own, what they name (which need not exist yet). Sets `refusal` for a link that is
+// not the user's or a chain that does not end.
+QByteArray followOwnLinks(QByteArray path, QString &refusal)
+{
+    for (int hop = 0; hop < 8; ++hop) {
+        struct stat info { };
+        if (::lstat(path.constData(), &info) != 0 || !S_ISLNK(info.st_mode))
+            return path;
+        if (info.st_uid != ::geteuid()) {
+            refusal = QStringLiteral("it is a symbolic link of another user.");
+            return {};
+        }
+        char buffer[PATH_MAX];
+        const ssize_t length = ::readlink(path.constData(), buffer, sizeof buffer);
+        if (length <= 0 || length == sizeof buffer) {
+            refusal = systemError(length < 0 ? errno : ENAMETOOLONG);
+            return {};
+        }
+        const QByteArray next(buffer, length);
+        path = next.startsWith('/') ? next : folderOf(path) + '/' + next;
+    }
+    refusal = systemError(ELOOP);
+    return {};
+}
+
+bool isLivePid(const QByteArray &digits)
+{
+    bool ok = false;
+    const pid_t pid = digits.toInt(&ok);
+    return ok && pid > 0 && (::kill(pid, 0) == 0 || errno != ESRCH);
+}
+
+// The name QSaveFile gave its copy: six random letters and digits. One of all
+// lower-case letters could be the user's own (".backup"), so it stays.
+bool isSaveFileCopy(const QByteArray &suffix)
+{
+    if (suffix.size() != 6)
+        return false;
+    bool random = false;
+    for (const char c : suffix) {
+        if (!std::isalnum(static_cast<unsigned char>(c)))
+            return false;
+        random |= !std::islower(static_cast<unsigned char>(c));
+    }
+    return random;
+}
+
+// Copies of `target` that a write killed part-way left beside it: ours, named
+// after a process that is gone, and those of Qt's store that wrote the file before.
+void removeLeftovers(const QByteArray &target)
+{
+    const QByteArray folder = folderOf(target);
+    const QByteArray prefix = target.mid(target.lastIndexOf('/') + 1) + '.';
+    DIR *listing = ::opendir(folder.constData());
+    if (!listing)
+        return;
+    while (const dirent *entry = ::readdir(listing)) {
+        const QByteArray name(entry->d_name);
+        if (!name.startsWith(prefix))
+            continue;
+        const QByteArray suffix = name.mid(prefix.size());
+        const bool ours = suffix.startsWith("new-") && !isLivePid(suffix.mid(4));
+        struct stat info { };
+        const QByteArray path = folder + '/' + name;
+        if ((ours || isSaveFileCopy(suffix)) && ::lstat(path.constData(), &info) == 0 && S_ISREG(info.st_mode)
+            && info.st_uid == ::geteuid())
+            ::unlink(path.constData());
+    }
+    ::closedir(listing);
+}
+
 } // namespace
 
 bool PosixFileSystem::exists(const QString &path) const
@@ -257,17 +352,6 @@ void PosixFileSystem::checkOwnFile(const QString &path) const
     const Descriptor fd(openChecked(path, O_RDONLY, Owner::User, info));
 }
 
-bool PosixFileSystem::checkOwnFileIfPresent(const QString &path, qint64 maxBytes) const
-{
-    struct stat info { };
-    if (::lstat(native(path).constData(), &info) != 0 && errno == ENOENT)
-        return false;
-    const Descriptor fd(openChecked(path, O_RDONLY, Owner::User, info));
-    if (info.st_size > maxBytes)
-        throw tooLong(path, maxBytes);
-    return true;
-}
-
 int PosixFileSystem::openToRead(const QString &path, Owner owner)
 {
     struct stat info { };
@@ -297,31 +381,41 @@ FileService::Text PosixFileSystem::decodeUtf8(const char *data, qsizetype size, 
 
 QByteArray PosixFileSystem::readProgramFile(const QString &path, qint64 maxBytes) const
 {
-    struct stat info { };
-    const Descriptor fd(openChecked(path, O_RDONLY, Owner::UserOrRoot, info));
-    if (info.st_size > maxBytes)
-        throw tooLong(path, maxBytes);
-    QByteArray bytes;
-    bytes.reserve(qsizetype(info.st_size));
-    readAll(fd.get(), maxBytes, path, [&](const char *data, qsizetype size) { bytes.append(data, size); });
-    return bytes;
+    return readBytes(path, Owner::UserOrRoot, maxBytes);
 }
 
-// QSaveFile would write through a link to its target, so the new file is made here:
-// created afresh beside the old one (never through a link), then renamed over it,
-// which replaces the name itself. A reader sees the old file or the new, never a part.
+std::optional<QByteArray> PosixFileSystem::readOwnConfig(const QString &path, qint64 maxBytes) const
+{
+    QString refusal;
+    const QByteArray target = followOwnLinks(native(path), refusal);
+    if (!refusal.isEmpty())
+        throw Failure(QStringLiteral("The file %1 was not used: %2").arg(path, refusal));
+    struct stat info { };
+    if (::lstat(target.constData(), &info) != 0 && errno == ENOENT)
+        return std::nullopt;
+    return readBytes(decodePath(target), Owner::User, maxBytes);
+}
+
+// QSaveFile would write through any link to its target, so the new file is made
+// here: created afresh beside the file it replaces (never through a link), then
+// renamed over it, which replaces the name itself. A reader sees the old file or
+// the new, never a part.
 void PosixFileSystem::replace(const QString &path, const QByteArray &bytes)
 {
-    const QByteArray target = native(path);
     const auto failed = [&path](int error) {
         return Failure(QStringLiteral("The file %1 could not be written: %2").arg(path, systemError(error)));
     };
+    QString refusal;
+    const QByteArray target = followOwnLinks(native(path), refusal);
     struct stat info { };
-    const bool existed = ::lstat(target.constData(), &info) == 0;
-    if (!existed && errno != ENOENT)
+    const bool existed = refusal.isEmpty() && ::lstat(target.constData(), &info) == 0;
+    if (refusal.isEmpty() && !existed && errno != ENOENT)
         throw failed(errno);
-    if (const QString refusal = existed ? refusalOf(info, Owner::UserOrRoot) : QString(); !refusal.isEmpty())
+    if (existed)
+        refusal = refusalOf(info, target == native(path) ? Owner::UserOrRoot : Owner::User);
+    if (!refusal.isEmpty())
         throw Failure(QStringLiteral("The file %1 was not written: %2").arg(path, refusal));
+    removeLeftovers(target);
     const QByteArray temporary = target + ".new-" + QByteArray::number(::getpid());
     ::unlink(temporary.constData()); // a piece left by a copy that ended mid-write
     // Mode 0666 less the umask, as any new file; a replaced file keeps its own.

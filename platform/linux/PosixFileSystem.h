@@ -14,9 +14,9 @@ public:
     void makePrivateFolder(const QString &path) override;
     void append(const QString &path, const QByteArray &bytes) override;
     void checkOwnFile(const QString &path) const override;
-    bool checkOwnFileIfPresent(const QString &path, qint64 maxBytes) const override;
     Text readOwnText(const QString &path, qint64 maxBytes) const override;
     QByteArray readProgramFile(const QString &path, qint64 maxBytes) const override;
+    std::optional<QByteArray> readOwnConfig(const QString &path, qint64 maxBytes) const override;
     void replace(const QString &path, const QByteArray &bytes) override;
     void remove(const QString &path) override;
 

@@ -3,15 +3,18 @@
 #include "platform/Failure.h"
 #include "platform/linux/PosixFileSystem.h"
 
+#include <algorithm>
 #include <charconv>
+#include <cstdint>
+#include <optional>
 #include <string_view>
 
 #include <unistd.h>
 
 namespace {
 
-// Value of "Key:   123 kB" in bytes, or -1 when the key is missing or malformed.
-long long fieldBytes(std::string_view text, std::string_view key)
+// Value of "Key:   123 kB" in bytes; none when the key is missing, malformed or too large.
+std::optional<std::uint64_t> fieldBytes(std::string_view text, std::string_view key)
 {
     std::size_t pos = 0;
     while ((pos = text.find(key, pos)) != std::string_view::npos) {
@@ -21,30 +24,32 @@ long long fieldBytes(std::string_view text, std::string_view key)
             std::size_t p = after + 1;
             while (p < text.size() && text[p] == ' ')
                 ++p;
-            unsigned long long kib = 0;
+            std::uint64_t kib = 0;
             const auto [end, ec] = std::from_chars(text.data() + p, text.data() + text.size(), kib);
-            // Below 2^53 KiB the byte count stays below 2^63 and cannot wrap negative.
-            if (ec != std::errc() || kib >= (1ULL << 53))
-                return -1;
-            return static_cast<long long>(kib * 1024);
+            // Below 2^53 KiB the byte count stays below 2^63, so that it never wraps
+            // negative where figures are worked with as signed numbers.
+            if (ec != std::errc() || kib >= (std::uint64_t{1} << 53))
+                return std::nullopt;
+            return kib * 1024;
         }
         pos = after;
     }
-    return -1;
+    return std::nullopt;
 }
 
 } // namespace
 
 void ProcMemoryStatus::parse(std::string_view text, MEMORYSTATUS &status)
 {
-    const long long total = fieldBytes(text, "MemTotal");
-    long long avail = fieldBytes(text, "MemAvailable");
+    const std::uint64_t total = fieldBytes(text, "MemTotal").value_or(0);
+    std::optional<std::uint64_t> avail = fieldBytes(text, "MemAvailable");
     // Kernels before 3.14 have no MemAvailable; a value above the total is not credible.
-    if (avail < 0 || (total >= 0 && avail > total))
+    if (!avail || *avail > total)
         avail = fieldBytes(text, "MemFree");
     status.dwLength = sizeof(MEMORYSTATUS);
-    status.dwTotalPhys = total > 0 ? static_cast<std::uint64_t>(total) : 0;
-    status.dwAvailPhys = avail > 0 ? static_cast<std::uint64_t>(avail) : 0;
+    status.dwTotalPhys = total;
+    // Free is never above total, whatever a broken file says.
+    status.dwAvailPhys = std::min(avail.value_or(0), total);
 }
 
 ProcMemoryStatus::ProcMemoryStatus(std::string path)

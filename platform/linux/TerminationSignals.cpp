@@ -20,16 +20,23 @@ void onSignal(int)
     errno = saved;
 }
 
+bool ignored(int number)
+{
+    struct sigaction current { };
+    return ::sigaction(number, nullptr, &current) == 0 && current.sa_handler == SIG_IGN;
+}
+
 } // namespace
 
-void TerminationSignals::restoreDefaults()
+void TerminationSignals::prepareProcess()
 {
+    ::signal(SIGTERM, SIG_DFL);
+    ::signal(SIGXFSZ, SIG_IGN);
+    ::signal(SIGPIPE, SIG_IGN);
     sigset_t blocked;
     sigemptyset(&blocked);
-    for (int number : Watched) {
-        ::signal(number, SIG_DFL);
+    for (int number : Watched)
         sigaddset(&blocked, number);
-    }
     ::sigprocmask(SIG_UNBLOCK, &blocked, nullptr);
 }
 
@@ -44,15 +51,17 @@ TerminationSignals::TerminationSignals()
     sigemptyset(&action.sa_mask);
     // A second signal, should the close itself hang, takes the default action.
     action.sa_flags = SA_RESTART | SA_RESETHAND;
-    for (int number : Watched)
-        ::sigaction(number, &action, nullptr);
+    for (int number : Watched) {
+        if (!ignored(number) && ::sigaction(number, &action, nullptr) == 0)
+            m_handled.push_back(number);
+    }
 }
 
 TerminationSignals::~TerminationSignals()
 {
     if (!m_notifier)
         return;
-    for (int number : Watched)
+    for (int number : m_handled)
         ::signal(number, SIG_DFL);
     m_notifier.reset();
     ::close(Pipe[0]);

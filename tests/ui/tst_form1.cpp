@@ -203,6 +203,20 @@ void TestForm1::controls()
     }
     if (auto *bar = qobject_cast<QProgressBar *>(widget))
         QCOMPARE(bar->text(), caption);
+
+    if (!visible || !(widget->focusPolicy() & Qt::TabFocus) || qobject_cast<QPushButton *>(widget))
+        return; // a button's focus mark is the style's own
+    QApplication::setActiveWindow(m_form.get());
+    widget->clearFocus();
+    const QImage before = m_form->grab().toImage();
+    widget->setFocus(Qt::TabFocusReason);
+    m_form->setAttribute(Qt::WA_KeyboardFocusChange); // the focus shows plainly: 3:1 against what was there
+    const QImage after = m_form->grab().toImage();
+    double shown = 1.0;
+    for (int y = 0; y < after.height(); ++y)
+        for (int x = 0; x < after.width(); ++x)
+            shown = qMax(shown, contrast(before.pixelColor(x, y), after.pixelColor(x, y)));
+    QVERIFY2(shown >= 3.0, qPrintable(QString::number(shown)));
 }
 
 void TestForm1::fonts()
@@ -294,6 +308,9 @@ void TestForm1::help()
              QStringLiteral("Questions? Please contact Team Corvane at ") + Globals::ContactPageUrl);
     QCOMPARE(m_platform.msgBox.shown[0].style, 0);
     QCOMPARE(m_platform.msgBox.shown[0].title, Globals::AppTitle);
+    QTest::keyClick(control<QPushButton>("PushButton11"), Qt::Key_Return); // as Space does, and keypad Enter
+    QTest::keyClick(control<QPushButton>("PushButton11"), Qt::Key_Enter, Qt::KeypadModifier);
+    QCOMPARE(m_platform.msgBox.shown.size(), 3);
 }
 
 void TestForm1::hoverPointer()

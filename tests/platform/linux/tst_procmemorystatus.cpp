@@ -42,6 +42,9 @@ void TestProcMemoryStatus::captures_data()
     QTest::newRow("1 TiB server, beyond 32 bits") << "server-1t.txt" << "1056462748" << "981340108" << "75122640";
     QTest::newRow("available above total: MemFree stands in")
         << "container-avail-above-total.txt" << "2097152" << "1048576" << "1048576";
+    QTest::newRow("available equal to total is taken")
+        << "avail-equals-total.txt" << "2097152" << "2097152" << "0";
+    QTest::newRow("free above total too: free is total") << "free-above-total.txt" << "16384000" << "16384000" << "0";
     QTest::newRow("truncated: what is there counts") << "truncated.txt" << "8000000" << "0" << "8000000";
     // clang-format on
 }

@@ -19,6 +19,10 @@ public:
             throw Failure(QStringLiteral("cannot remove %1").arg(name));
         entries.remove(name);
     }
+    bool startsAtLogon(const QString &name, const QString &executable) const override
+    {
+        return entries.value(name) == executable;
+    }
 
     QMap<QString, QString> entries;
     bool fail = false;

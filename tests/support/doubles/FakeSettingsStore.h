@@ -7,7 +7,11 @@
 
 class FakeSettingsStore : public SettingsStore {
 public:
-    QString read(const QString &key, const QString &fallback) const override { return values.value(key, fallback); }
+    QMap<QString, QString> readAll() const override
+    {
+        ++reads;
+        return values;
+    }
     void write(const QString &key, const QString &value) override
     {
         if (failWrites)
@@ -18,5 +22,6 @@ public:
 
     QMap<QString, QString> values;
     int writes = 0;
+    mutable int reads = 0;
     bool failWrites = false;
 };
