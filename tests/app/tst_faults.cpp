@@ -11,7 +11,6 @@
 
 #include <QCheckBox>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QScopeGuard>
 #include <QTemporaryDir>
@@ -207,10 +206,7 @@ void TestFaults::hostileLog()
         QVERIFY(writeFile(m_log, "RAM Memory was freed\r\n"));
     }
     m_platform->msgBox.answer = vbYes;
-    QElapsedTimer clock;
-    clock.start();
-    click(button.toLatin1().constData());
-    QVERIFY2(clock.elapsed() < 5000, "the window froze"); // a FIFO must not block
+    click(button.toLatin1().constData()); // a FIFO must not block: the watchdog names a row that hangs
 
     QStringList texts;
     for (const auto &box : m_platform->msgBox.shown)
