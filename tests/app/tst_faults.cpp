@@ -412,6 +412,7 @@ void TestFaults::hostileFile_data()
 {
     QTest::addColumn<QString>("what");
     QTest::newRow("meminfo: FIFO") << "meminfo";
+    QTest::newRow("meminfo of another user") << "meminfo of another user";
     QTest::newRow("autostart entry: link to another's file") << "autostart";
     QTest::newRow("skin, cursor or entry of another user") << "theirs";
     QTest::newRow("program folder in Latin-1") << "folder";
@@ -421,10 +422,19 @@ void TestFaults::hostileFile()
 {
     QFETCH(QString, what);
     const QByteArray scratch = QFile::encodeName(m_dir->path());
-    if (what == u"meminfo") {
-        QCOMPARE(::mkfifo(scratch + "/fifo", 0600), 0);
+    if (what.startsWith(u"meminfo")) {
+        // Root's copy of the real figures given away; in a user namespace the real
+        // file is another user's itself.
+        QByteArray path = "/proc/meminfo";
+        if (what == u"meminfo") {
+            QCOMPARE(::mkfifo(path = scratch + "/fifo", 0600), 0);
+        } else if (m_victim != u"/etc/passwd") {
+            QVERIFY(
+                writeFile(QString::fromUtf8(path = scratch + "/meminfo"), bytesOf(QStringLiteral("/proc/meminfo"))));
+            QCOMPARE(::chown(path, Nobody, Nobody), 0);
+        }
         MEMORYSTATUS status{0, 1, 1};
-        ProcMemoryStatus(scratch.toStdString() + "/fifo").GlobalMemoryStatus(status); // returns at once
+        ProcMemoryStatus(path.toStdString()).GlobalMemoryStatus(status); // returns at once
         QCOMPARE(status.dwTotalPhys, 0u); // silent zeros, as for an unreadable file
     } else if (what == u"autostart") {
         QVERIFY(QFile::link(m_victim, m_log)); // as ramtidy.desktop, replaced whole
