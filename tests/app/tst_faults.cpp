@@ -21,6 +21,7 @@
 #include <csignal>
 #include <cstdio>
 #include <cstring>
+#include <functional>
 
 #include <sched.h>
 #include <sys/mount.h>
@@ -312,7 +313,7 @@ void TestFaults::settingsFile_data()
     // Lines that are not settings: the value is written, and nothing claims otherwise.
     QTest::newRow("binary garbage") << "garbage" << QList<int>{} << ""
                                     << "";
-    // Refused without a wait, a 200 MB read, or a write through the link.
+    // Refused without a wait, a 1 TiB read, or a write through the link.
     QTest::newRow("FIFO") << "fifo" << once << "not a regular file"
                           << "";
     QTest::newRow("1 TiB") << "huge" << once << "bytes"
@@ -423,14 +424,14 @@ void TestFaults::hostileFile()
     QFETCH(QString, what);
     const QByteArray scratch = QFile::encodeName(m_dir->path());
     if (what.startsWith(u"meminfo")) {
-        // Root's copy of the real figures given away; in a user namespace the real
-        // file is another user's itself.
-        QByteArray path = "/proc/meminfo";
+        QByteArray path = scratch + "/fifo";
         if (what == u"meminfo") {
-            QCOMPARE(::mkfifo(path = scratch + "/fifo", 0600), 0);
-        } else if (m_victim != u"/etc/passwd") {
-            QVERIFY(
-                writeFile(QString::fromUtf8(path = scratch + "/meminfo"), bytesOf(QStringLiteral("/proc/meminfo"))));
+            QCOMPARE(::mkfifo(path, 0600), 0);
+        } else if (m_victim == u"/etc/passwd") { // in a user namespace the real file is another user's
+            path = "/proc/meminfo";
+        } else { // root's copy of the real figures, given away
+            path = scratch + "/meminfo";
+            QVERIFY(writeFile(QString::fromUtf8(path), bytesOf(QStringLiteral("/proc/meminfo"))));
             QCOMPARE(::chown(path, Nobody, Nobody), 0);
         }
         MEMORYSTATUS status{0, 1, 1};
