@@ -2,6 +2,7 @@
 #include "platform/linux/IniSettingsStore.h"
 #include "platform/linux/LinuxPlatform.h"
 
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
@@ -49,6 +50,7 @@ void TestSettingsStore::configHome()
 {
     QFETCH(QString, configHome);
     QFETCH(QString, file);
+    QVERIFY(QDir::setCurrent(m_dir->path())); // a file that follows the working folder lands in scratch too
     qputenv("HOME", QFile::encodeName(m_dir->path()));
     qputenv("XDG_CONFIG_HOME", QFile::encodeName(configHome.replace(u'@', m_dir->path())));
     LinuxPlatform platform(QStringLiteral("Corvane"), QStringLiteral("Ramtidy"), QStringLiteral("ramtidy"));
