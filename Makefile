@@ -38,27 +38,10 @@ format-check: setup
 	@$(FORMAT_FILES) clang-format --dry-run --Werror || \
 	  { echo "Formatting differs from .clang-format: run 'make format'." >&2; exit 1; }
 
-# The unit and widget tests built with AddressSanitizer, UBSan and LeakSanitizer: any report fails.
-# Root passes every permission check, so as root they run as an ordinary user: the owner of
-# the source tree, or when that is root TEST_USER (made when missing), in the tests' own home
-# of the build. Files are then met as a user meets them.
-TEST_USER ?= ramtidy-test
+# The unit and widget tests built with AddressSanitizer, UBSan and LeakSanitizer: any report
+# fails. As root they run as an ordinary user (tests/run-as-user.sh says which).
 test-sanitize: setup
-	@cmake -S . -B $(SANITIZE_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DRAMTIDY_SANITIZE=ON >/dev/null
-	@cmake --build $(SANITIZE_BUILD)
-	@set -e; user=$$(stat -c %u .); group=$$(stat -c %g .); cd $(SANITIZE_BUILD); as_user=; \
-	if [ "$$(id -u)" = 0 ]; then \
-	  if [ "$$user" = 0 ]; then \
-	    id -u $(TEST_USER) >/dev/null 2>&1 || useradd --system --user-group --no-create-home \
-	      --home-dir /nonexistent --shell /usr/sbin/nologin $(TEST_USER); \
-	    user=$$(id -u $(TEST_USER)); group=$$(id -g $(TEST_USER)); \
-	  fi; \
-	  mkdir -p Testing; chown -R $$user:$$group Testing tests/home tests/runtime; \
-	  as_user="setpriv --reuid=$$user --regid=$$group --clear-groups \
-	    env -u XDG_RUNTIME_DIR -u DBUS_SESSION_BUS_ADDRESS HOME=$$PWD/tests/home"; \
-	  $$as_user test -x tests/tst_main || { echo "User $$user cannot reach $$PWD: build where others may read." >&2; exit 1; }; \
-	fi; \
-	$$as_user ctest --output-on-failure --timeout 300
+	@bash tests/run-as-user.sh $(SANITIZE_BUILD)
 
 # Each fuzz target for $(1) seconds, two at a time.
 define run_fuzz
