@@ -38,11 +38,10 @@ format-check: setup
 	@$(FORMAT_FILES) clang-format --dry-run --Werror || \
 	  { echo "Formatting differs from .clang-format: run 'make format'." >&2; exit 1; }
 
-# The unit and widget tests built with AddressSanitizer, UBSan and LeakSanitizer: any report fails.
+# The unit and widget tests built with AddressSanitizer, UBSan and LeakSanitizer: any report
+# fails. As root they run as an ordinary user (tests/run-as-user.sh says which).
 test-sanitize: setup
-	@cmake -S . -B $(SANITIZE_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DRAMTIDY_SANITIZE=ON >/dev/null
-	@cmake --build $(SANITIZE_BUILD)
-	@cd $(SANITIZE_BUILD) && ctest --output-on-failure --timeout 300
+	@bash tests/run-as-user.sh $(SANITIZE_BUILD)
 
 # Each fuzz target for $(1) seconds, two at a time.
 define run_fuzz

@@ -1,6 +1,7 @@
 // The main window hidden into the notification area and brought back.
 #include "app/Globals.h"
 #include "app/SettingsValues.h"
+#include "platform/ClockService.h"
 #include "platform/TrayService.h"
 #include "tray/cSysTray.h"
 #include "ui/Form1.h"
@@ -45,7 +46,7 @@ void Form1::minimizeAtStart()
         // minimized where the desktop keeps minimized windows, and move into the
         // tray if one appears soon.
         setWindowState(windowState() | Qt::WindowMinimized);
-        m_trayWait.setRemainingTime(TrayWaitAtStart);
+        m_trayWaitFrom = m_platform.clock.now();
         return;
     }
     // A window that has never been shown goes to the tray directly: given the
@@ -68,8 +69,10 @@ void Form1::trayAvailabilityChanged(bool available)
         }
         return;
     }
-    if (!m_trayWait.hasExpired() && (windowState() & Qt::WindowMinimized) && !Globals::HiddenInTray) {
-        m_trayWait.setRemainingTime(0);
+    // A clock set back ends the wait too, so that it never lasts longer.
+    const qint64 waited = m_trayWaitFrom ? m_trayWaitFrom->msecsTo(m_platform.clock.now()) : -1;
+    if (waited >= 0 && waited < TrayWaitAtStart && (windowState() & Qt::WindowMinimized) && !Globals::HiddenInTray) {
+        m_trayWaitFrom.reset();
         hideInTray();
     }
 }

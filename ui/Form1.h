@@ -6,11 +6,12 @@
 #include "ui/SkinFramework.h"
 
 #include <QCursor>
-#include <QDeadlineTimer>
+#include <QDateTime>
 #include <QTimer>
 #include <QWidget>
 
 #include <cstdint>
+#include <optional>
 
 class QCheckBox;
 class QFocusFrame;
@@ -117,8 +118,9 @@ private:
     SkinFramework m_skinFramework1;
     // Set once the skin recoloured the window: a new desktop scheme recolours it again.
     bool m_skinBackground = false;
-    // Running while a start that asked for the tray waits for a tray host.
-    QDeadlineTimer m_trayWait{0};
+    // When a start that asked for the tray began to wait for a tray host; on the
+    // platform's clock, so that the wait can be tested without waiting.
+    std::optional<QDateTime> m_trayWaitFrom;
 
     Countdown m_countdown;
     QString m_savedStatusCaption;

@@ -17,7 +17,6 @@ private slots:
     void dropLastWord();
     void stripFileNameChars_data();
     void stripFileNameChars();
-    void fileExists();
     void deleteFileForced();
 };
 
@@ -110,20 +109,6 @@ void TestMain::stripFileNameChars()
     QFETCH(QString, text);
     QFETCH(QString, result);
     QCOMPARE(Main::StripFileNameChars(text), result);
-}
-
-void TestMain::fileExists()
-{
-    QTemporaryDir dir;
-    QVERIFY(dir.isValid());
-    const QString path = dir.filePath(QStringLiteral("log.txt"));
-    PosixFileSystem files;
-    QVERIFY(!Main::FileExists(files, path));
-    QVERIFY(!Main::FileExists(files, QString()));
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.close();
-    QVERIFY(Main::FileExists(files, path));
 }
 
 void TestMain::deleteFileForced()

@@ -29,6 +29,7 @@ private slots:
     void startAtLogon_data();
     void startAtLogon();
     void trayHostGoesWhileHidden();
+    void trayHostAfterStart_data();
     void trayHostAfterStart();
 
 private:
@@ -294,19 +295,32 @@ void TestMinimizeToTray::trayHostGoesWhileHidden()
     QVERIFY(!m_form->isVisible());
 }
 
+// Started at logon before the panel: a tray host that comes within 30 s takes the window.
+void TestMinimizeToTray::trayHostAfterStart_data()
+{
+    QTest::addColumn<int>("after"); // milliseconds
+    QTest::newRow("at once") << 0;
+    QTest::newRow("last moment of the wait") << 29999;
+    QTest::newRow("wait over") << 30000;
+}
+
 void TestMinimizeToTray::trayHostAfterStart()
 {
+    QFETCH(int, after);
     m_platform->tray.available = false;
     m_platform->settings.values = {{"Windows Startup", "On"}, {"Minimized", "On"}};
     m_platform->autostart.entries = {{"ramtidy", "/nonexistent/program/ramtidy"}};
+    m_platform->clock.time = QDateTime(QDate(2026, 12, 8), QTime(8, 0));
     load();
     QVERIFY(m_form->isVisible());
     QVERIFY(m_form->windowState() & Qt::WindowMinimized);
-    balloonTimesOutSoon();
+    if (after < 30000)
+        balloonTimesOutSoon();
+    m_platform->clock.time = m_platform->clock.time.addMSecs(after);
     m_platform->tray.setAvailable(true);
-    QVERIFY(!m_form->isVisible());
-    QVERIFY(Globals::HiddenInTray);
-    QCOMPARE(balloons().size(), 1);
+    QCOMPARE(m_form->isVisible(), after >= 30000);
+    QCOMPARE(Globals::HiddenInTray, after < 30000);
+    QCOMPARE(balloons().size(), after < 30000 ? 1 : 0);
 }
 
 QTEST_MAIN(TestMinimizeToTray)

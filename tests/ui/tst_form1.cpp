@@ -366,7 +366,7 @@ void TestForm1::startUpFiles_data()
     // clang-format off
     QTest::addColumn<QString>("skin"); // a file's contents, "<folder>", "<link>" or "" for none; url(WxH.png),
                                        // url(fifo) and url(link.png) name pictures made beside it
-    QTest::addColumn<QString>("cursor"); // "<real>", other contents, or "" for none
+    QTest::addColumn<QString>("cursor"); // "<real>", "<file of the cursor seeds>", other contents, or "" for none
     QTest::addColumn<double>("draw");
     QTest::addColumn<bool>("launchFails");
     QTest::addColumn<QList<int>>("boxes");
@@ -414,7 +414,9 @@ void TestForm1::startUpFiles_data()
                                          << true << false << "^QLabel \\{ \\}\n$";
     QTest::newRow("skin picture outside its folder") << "QLabel { image: url(../x/8x8.png) }" << "" << 0.5 << false
                                                      << QList<int>{100} << true << false << "^QLabel \\{ \\}\n$";
-    QTest::newRow("cursor picture of 2100 by 2100") << "" << "<big>" << 0.5 << false << QList<int>{128} << false
+    QTest::newRow("cursor picture of 256 by 256") << "" << "<png-256x256.cur>" << 0.5 << false << QList<int>{} << false
+                                                  << false << "";
+    QTest::newRow("cursor picture of 2100 by 2100") << "" << "<png-2100x2100.cur>" << 0.5 << false << QList<int>{128} << false
                                                     << false << "";
     QTest::newRow("cursor file not a cursor") << "" << "MZ not a cursor" << 0.5 << false << QList<int>{128} << false
                                               << false << "";
@@ -463,10 +465,9 @@ void TestForm1::startUpFiles()
     }
     const QString cursorPath = folder.filePath(QStringLiteral("HAND-M.CUR"));
     if (cursor.startsWith(u'<')) {
-        QVERIFY(QFile::copy(cursor == u"<real>"
-                                ? qEnvironmentVariable("RAMTIDY_CURSOR")
-                                : qEnvironmentVariable("RAMTIDY_FIXTURES") // 17 KB, 2100 by 2100 decoded
-                                    + "/../../../fuzz/corpus/fuzz_cursor/png-2100x2100.cur",
+        QVERIFY(QFile::copy(cursor == u"<real>" ? qEnvironmentVariable("RAMTIDY_CURSOR")
+                                                : qEnvironmentVariable("RAMTIDY_FIXTURES")
+                                    + "/../../../fuzz/corpus/fuzz_cursor/" + cursor.mid(1).chopped(1),
                             cursorPath));
     } else if (!cursor.isEmpty()) {
         QFile file(cursorPath);
@@ -514,7 +515,7 @@ void TestForm1::startUpFiles()
     // Over a button: the file's pointer, or without one the default pointer.
     QTest::mouseMove(m_form->windowHandle(), QPoint(1, 1)); // a move onto the same spot is no move
     QTest::mouseMove(m_form->windowHandle(), control<QPushButton>("PushButton5")->geometry().center());
-    QCOMPARE(m_form->cursor().shape(), cursor == u"<real>" ? Qt::BitmapCursor : Qt::ArrowCursor);
+    QCOMPARE(m_form->cursor().shape(), cursor.startsWith(u'<') && boxes.isEmpty() ? Qt::BitmapCursor : Qt::ArrowCursor);
     if (cursor == u"<real>") {
         QCOMPARE(m_form->cursor().hotSpot(), QPoint(6, 0));
         QCOMPARE(m_form->cursor().pixmap().size(), QSize(32, 32));
@@ -528,7 +529,7 @@ void TestForm1::darkPaletteContrast_data()
     QTest::addColumn<QString>("part"); // which text of the control
     QTest::addColumn<bool>("skinned"); // wearing the sample skin
     for (const bool skinned : {false, true}) {
-        const auto row = [&](const QString &name) -> QTestData & { return QTest::newRow(qPrintable(name + (skinned ? " skinned" : ""))); };
+        const auto row = [&](const QString &name) -> QTestData & { return QTest::newRow(qPrintable((skinned ? "skinned " : "") + name)); };
         for (const char *frame : {"Frame1", "Frame2", "Frame3"})
             row(frame) << frame << "title" << skinned;
         for (const char *label : {"lblTotalRAM", "lblFreeRAM", "lblUsedRAM"})
@@ -542,6 +543,9 @@ void TestForm1::darkPaletteContrast_data()
         row("ListView1 header") << "ListView1" << "header" << skinned;
         row("ListView1 row") << "ListView1" << "row" << skinned;
         row("ListView1 selected row") << "ListView1" << "selected" << skinned;
+        // An inactive window is drawn with colours of its own.
+        row("Frame1, window inactive") << "Frame1" << "title" << skinned;
+        row("Check4, window inactive") << "Check4" << "text" << skinned;
     }
     // clang-format on
 }
@@ -570,6 +574,12 @@ void TestForm1::darkPaletteContrast()
         bar->setValue(bar->maximum());
     m_form->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));
+    QWidget other;
+    if (QByteArray(QTest::currentDataTag()).endsWith("inactive")) {
+        other.show();
+        other.activateWindow();
+        QTRY_VERIFY(!m_form->isActiveWindow());
+    }
     QCOMPARE(m_form->palette().color(QPalette::Window) == QColor(Qt::white), !skinned);
     // The scheme changed while the window was open, and the window took it.
     if (!skinned) // a skin gives the list its own

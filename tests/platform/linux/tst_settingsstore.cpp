@@ -1,8 +1,8 @@
 #include "platform/Failure.h"
-#include "platform/XdgFolders.h"
 #include "platform/linux/IniSettingsStore.h"
-#include "support/doubles/FakeEnvironment.h"
+#include "platform/linux/LinuxPlatform.h"
 
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
@@ -32,29 +32,30 @@ void TestSettingsStore::init()
     m_path = m_dir->filePath(QStringLiteral("Corvane/Ramtidy.conf"));
 }
 
+// Where the program's own store keeps the file (the account's home, taken when HOME
+// is unset, is tested with the log's folder).
 void TestSettingsStore::configHome_data()
 {
     // clang-format off
     QTest::addColumn<QString>("configHome");
-    QTest::addColumn<QString>("home");
-    QTest::addColumn<QString>("folder");
-    QTest::newRow("XDG_CONFIG_HOME") << "/cfg" << "/h" << "/cfg";
-    QTest::newRow("unset: under HOME") << QString() << "/h" << "/h/.config";
+    QTest::addColumn<QString>("file"); // under the scratch folder, which is HOME
+    QTest::newRow("XDG_CONFIG_HOME") << "@/cfg" << "cfg/Corvane/Ramtidy.conf";
+    QTest::newRow("unset: under HOME") << QString() << ".config/Corvane/Ramtidy.conf";
     // A relative value would make the file follow the working folder.
-    QTest::newRow("relative XDG_CONFIG_HOME ignored") << "cfg" << "/h" << "/h/.config";
-    QTest::newRow("HOME unset: the account's home") << QString() << QString() << "/home/account/.config";
-    QTest::newRow("relative HOME: the account's home") << QString() << "h" << "/home/account/.config";
+    QTest::newRow("relative XDG_CONFIG_HOME ignored") << "cfg" << ".config/Corvane/Ramtidy.conf";
     // clang-format on
 }
 
 void TestSettingsStore::configHome()
 {
     QFETCH(QString, configHome);
-    QFETCH(QString, home);
-    QFETCH(QString, folder);
-    FakeEnvironment environment;
-    environment.values = {{"XDG_CONFIG_HOME", configHome}, {"HOME", home}};
-    QCOMPARE(XdgFolders::configHome(environment), folder);
+    QFETCH(QString, file);
+    QVERIFY(QDir::setCurrent(m_dir->path())); // a file that follows the working folder lands in scratch too
+    qputenv("HOME", QFile::encodeName(m_dir->path()));
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(configHome.replace(u'@', m_dir->path())));
+    LinuxPlatform platform(QStringLiteral("Corvane"), QStringLiteral("Ramtidy"), QStringLiteral("ramtidy"));
+    platform.services().settings.write(QStringLiteral("OftenIndex"), QStringLiteral("3"));
+    QVERIFY(QFile::exists(m_dir->filePath(file)));
 }
 
 void TestSettingsStore::readOfAbsentKeyCreatesNothing()
@@ -105,5 +106,5 @@ void TestSettingsStore::unwritableStoreFails()
     QVERIFY_THROWS_EXCEPTION(Failure, store.write(QStringLiteral("OftenIndex"), QStringLiteral("3")));
 }
 
-QTEST_APPLESS_MAIN(TestSettingsStore)
+QTEST_GUILESS_MAIN(TestSettingsStore)
 #include "tst_settingsstore.moc"
