@@ -317,6 +317,8 @@ void TestFaults::settingsFile_data()
     const QList<int> once{156};
     const QString whatToDo = QStringLiteral("move the file out of the way");
     QTest::newRow("unreadable") << "folder" << once << whatToDo << "";
+    QTest::newRow("a file where its folder would be") << "notdir" << once << "Not a directory"
+                                                      << "";
     // Lines that are not settings: the value is written, and nothing claims otherwise.
     QTest::newRow("binary garbage") << "garbage" << QList<int>{} << ""
                                     << "";
@@ -327,11 +329,11 @@ void TestFaults::settingsFile_data()
                            << "";
     QTest::newRow("link to another's file") << "link" << once << "belongs to another user"
                                             << "";
-    // A dotfile manager's link is read and written through; the link stays.
+    // A dotfile manager's link is read and written through; the link, the mode and other groups stay.
     QTest::newRow("stow link") << "stow" << QList<int>{} << ""
                                << "";
     // Nothing beside the file is opened: a lock in the way blocks nothing, and the
-    // copies a killed save left go.
+    // copies a killed save left go; a running save's copy and the user's own stay.
     QTest::newRow("FIFO as the lock, leftovers") << "lock" << QList<int>{} << ""
                                                  << "";
     QTest::newRow("read-only mount: the reason") << "read-only" << QList<int>{} << ""
@@ -344,7 +346,7 @@ void TestFaults::settingsFile_data()
                                               << "";
     QTest::newRow("a million digits") << "OftenIndex=<million>" << QList<int>{156, 158} << "7\u2026\""
                                       << "";
-    QTest::newRow("read as a list") << "OftenIndex=5, 6" << QList<int>{156, 158} << "\"5, 6\""
+    QTest::newRow("read as a list") << "OftenIndex=5, 6\n#Minimized=Off" << QList<int>{156, 158} << "\"5, 6\""
                                     << "";
     QTest::newRow("not decoded") << "OftenIndex=@Rect(1 2 3 4)" << QList<int>{156, 158} << "\"@Rect(1 2 3 4)\""
                                  << "";
@@ -366,17 +368,23 @@ void TestFaults::settingsFile()
         QVERIFY(kind == u"fifo" ? ::mkfifo(native.constData(), 0600) == 0 : QFile::link(m_victim, path));
     } else if (kind == u"stow") {
         QVERIFY(QDir().mkdir(m_dir->filePath(QStringLiteral("dotfiles"))));
-        QVERIFY(
-            writeFile(m_dir->filePath(QStringLiteral("dotfiles/Ramtidy.conf")), "# mine\n[Ramtidy]\nOftenIndex=5\n"));
+        const QString dotfile = m_dir->filePath(QStringLiteral("dotfiles/Ramtidy.conf"));
+        QVERIFY(writeFile(dotfile,
+                          "# mine\n[Ramtidy]\nOftenIndex=5\nMinimized=Off\nMinimized=Off\nMinimized=Off\n"
+                          "# theirs\n[Other]\nOftenIndex=9\n")
+                && ::chmod(QFile::encodeName(dotfile).constData(), 0600) == 0);
         QVERIFY(QFile::link(QStringLiteral("dotfiles/Ramtidy.conf"), path));
     } else if (kind == u"lock") {
         QCOMPARE(::mkfifo(native + ".lock", 0600), 0);
-        QVERIFY(writeFile(path + QStringLiteral(".Xk3pQz"), "[Ramtidy]\n") && writeFile(path + ".new-999999999", {}));
+        QVERIFY(writeFile(path + QStringLiteral(".Xk3pQz"), "[Ramtidy]\n") && writeFile(path + ".new-999999999", {})
+                && writeFile(path + ".new-1", {}) && writeFile(path + ".backup", {}));
     } else if (kind == u"read-only") {
         QVERIFY(QDir().mkdir(m_dir->filePath(QStringLiteral("ro"))));
         mount = std::make_unique<Mount>(m_dir->filePath(QStringLiteral("ro")), "size=8k");
         QVERIFY(mount->ok() && mount->makeReadOnly());
         path = m_dir->filePath(QStringLiteral("ro/Ramtidy.conf"));
+    } else if (kind == u"notdir") {
+        path = m_victim + QStringLiteral("/Ramtidy.conf");
     } else if (kind == u"huge") {
         QVERIFY(writeFile(path, {}) && ::truncate(native.constData(), qint64(1) << 40) == 0);
     } else if (kind.startsWith(u"OftenIndex")) {
@@ -411,8 +419,12 @@ void TestFaults::settingsFile()
     if (stored)
         QCOMPARE(store.read(QStringLiteral("Minimized"), QString()), QStringLiteral("On"));
     QVERIFY(kind != u"stow" || (QFileInfo(path).isSymLink() && store.read(QStringLiteral("OftenIndex"), {}) == u"5"));
+    QVERIFY(kind != u"stow" || (bytesOf(path).endsWith("\n# theirs\n[Other]\nOftenIndex=9\n") && modeOf(path) == 0600));
+    QVERIFY(kind != u"garbage" || bytesOf(path).contains("=\xfe\n\n[Ramtidy]\n"));
+    QVERIFY(!kind.endsWith(u"#Minimized=Off") || bytesOf(path).endsWith("\nMinimized=On\n#Minimized=Off\n"));
     QCOMPARE(QDir(m_dir->path()).entryList({QStringLiteral("Ramtidy.conf.*")}, QDir::Files | QDir::System),
-             kind == u"lock" ? QStringList{QStringLiteral("Ramtidy.conf.lock")} : QStringList{});
+             kind == u"lock" ? QStringList({"Ramtidy.conf.backup", "Ramtidy.conf.lock", "Ramtidy.conf.new-1"})
+                             : QStringList{});
 }
 
 // The memory figures, the autostart entry, and a program folder not named in UTF-8.

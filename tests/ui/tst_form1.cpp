@@ -402,8 +402,11 @@ void TestForm1::startUpFiles_data()
     QTest::newRow("skin picture sizes a part") << "QCheckBox::indicator { image: url(300x17.png) } QCheckBox::indicator:checked "
                                                   "{ image: url(16x16.png) }" << "" << 0.5 << false << QList<int>{} << true << false
                                                << "^QCheckBox::indicator \\{ \\}\nQCheckBox::indicator:checked \\{ image: url\\(/proc/self/fd/\\d+\\); \\}\n$";
-    QTest::newRow("skin picture too large") << "QPushButton { background-image: url(1025x8.png); color: red }" << "" << 0.5
-                                            << false << QList<int>{100} << true << false << "^QPushButton \\{ color: red; \\}\n$";
+    QTest::newRow("skin picture too large") << "QPushButton { background-image: url(1025x8.png); color: red } QLabel { image: url(1024x1024.png) }"
+                                            << "" << 0.5 << false << QList<int>{100} << true << false
+                                            << "^QPushButton \\{ color: red; \\}\nQLabel \\{ image: url\\(/proc/self/fd/\\d+\\); \\}\n$";
+    QTest::newRow("skin of 256 KiB") << "QLabel { color: navy } /*" + QString(256 * 1024 - 27, u' ') + "*/" << "" << 0.5 << false
+                                     << QList<int>{} << true << false << "^QLabel \\{ color: navy; \\}\n$";
     QTest::newRow("skin pictures too large together") << "QLabel { image: url(1000x600.png) } QPushButton { image: "
                                                          "url(1000x600.png) }"
                                                       << "" << 0.5 << false << QList<int>{100} << true << false
@@ -412,10 +415,12 @@ void TestForm1::startUpFiles_data()
                                          << QList<int>{100} << true << false << "^QLabel \\{ color: navy; \\}\n$";
     QTest::newRow("skin picture a link") << "QLabel { image: url('link.png') }" << "" << 0.5 << false << QList<int>{100}
                                          << true << false << "^QLabel \\{ \\}\n$";
-    QTest::newRow("skin picture outside its folder") << "QLabel { image: url(../x/8x8.png) }" << "" << 0.5 << false
-                                                     << QList<int>{100} << true << false << "^QLabel \\{ \\}\n$";
+    QTest::newRow("skin picture outside its folder") << "QLabel { image: url(../x/8x8.png) } QFrame { image: url(/8x8.png) } "
+                                                        "QMenu { image: url(8x8 .png) }" << "" << 0.5 << false << QList<int>{100}
+                                                     << true << false << "^QLabel \\{ \\}\nQFrame \\{ \\}\nQMenu \\{ \\}\n$";
     QTest::newRow("cursor picture of 256 by 256") << "" << "<png-256x256.cur>" << 0.5 << false << QList<int>{} << false
                                                   << false << "";
+    QTest::newRow("cursor hotspot just outside") << "" << "<hotspot-at-width>" << 0.5 << false << QList<int>{128} << false << false << "";
     QTest::newRow("cursor picture of 2100 by 2100") << "" << "<png-2100x2100.cur>" << 0.5 << false << QList<int>{128} << false
                                                     << false << "";
     QTest::newRow("cursor file not a cursor") << "" << "MZ not a cursor" << 0.5 << false << QList<int>{128} << false

@@ -137,9 +137,10 @@ void TestDesktopShell::autostartEntries_data()
     QTest::addColumn<QByteArrayList>("after");
     const QByteArray none, ours = "ours";
     const QByteArray own = "# mine\n[Desktop Entry]\nName=Tidy\nName[de]=Aufr\xc3\xa4umen\nType=Application\n"
-                           "Exec=\"@\" --quiet %U\nX-GNOME-Autostart-Delay=30\nOnlyShowIn=XFCE;GNOME;\n\n[A]\nExec=b\n";
+                           "Exec=\"@\" --quiet %U\nX-GNOME-Autostart-Delay=30\nOnlyShowIn=XFCE;GNOME;\n\n[A]\nExec=b\nTryExec=/nonexistent\n";
     const QByteArray hidden = QByteArray(own).replace(";\n\n", ";\nHidden=true\n\n");
     QTest::newRow("tick: our opt-out goes") << true << QByteArrayList{"opt-out", ours} << QByteArrayList{none, ours};
+    QTest::newRow("untick: ours goes") << false << QByteArrayList{ours, none} << QByteArrayList{none, none};
     QTest::newRow("untick: the user's own hidden") << false << QByteArrayList{own, ours} << QByteArrayList{hidden, none};
     QTest::newRow("tick: the user's own shown") << true << QByteArrayList{hidden, none} << QByteArrayList{own, none};
     QTest::newRow("tick: the user's own, program moved") << true << QByteArrayList{QByteArray(own).replace("\"@\"", "/opt/old/ramtidy"), none} << QByteArrayList{own, none};

@@ -45,6 +45,7 @@ void TestProcMemoryStatus::captures_data()
     QTest::newRow("available equal to total is taken")
         << "avail-equals-total.txt" << "2097152" << "2097152" << "0";
     QTest::newRow("free above total too: free is total") << "free-above-total.txt" << "16384000" << "16384000" << "0";
+    QTest::newRow("2^53 KiB: beyond the bound") << "at-the-bound.txt" << "0" << "0" << "0";
     QTest::newRow("truncated: what is there counts") << "truncated.txt" << "8000000" << "0" << "8000000";
     // clang-format on
 }
