@@ -148,9 +148,15 @@ void IniSettingsStore::write(const QString &key, const QString &value)
         lines.append('[' + escapedKey(m_group) + ']');
         lines.append(entry);
     }
+    const QByteArray bytes = lines.join('\n') + '\n';
     try {
+        // A file the next start would refuse is not written.
+        if (bytes.size() > MaxSettingsBytes)
+            throw Failure(QStringLiteral("The file %1 would be longer than the %2 bytes Ramtidy reads.")
+                              .arg(m_path)
+                              .arg(MaxSettingsBytes));
         m_files.makePrivateFolder(m_path.left(m_path.lastIndexOf(u'/')));
-        m_files.replace(m_path, lines.join('\n') + '\n');
+        m_files.replace(m_path, bytes);
     } catch (const Failure &e) {
         throw Failure(
             QStringLiteral("The setting \"%1\" could not be saved. %2").arg(key, QString::fromUtf8(e.what())));
