@@ -7,11 +7,7 @@
 
 class FakeSettingsStore : public SettingsStore {
 public:
-    QMap<QString, QString> readAll() const override
-    {
-        ++reads;
-        return values;
-    }
+    QMap<QString, QString> readAll() const override { return values; }
     void write(const QString &key, const QString &value) override
     {
         if (failWrites)
@@ -22,6 +18,5 @@ public:
 
     QMap<QString, QString> values;
     int writes = 0;
-    mutable int reads = 0;
     bool failWrites = false;
 };
