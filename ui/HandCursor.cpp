@@ -31,6 +31,39 @@ Failure notACursor(const QString &why)
     return Failure(QStringLiteral("The cursor file is not a loadable cursor: %1").arg(why));
 }
 
+// A 32-bit picture with its mask, the kind HAND-M.CUR holds, read here: Qt's reader
+// would first scan every image plugin, several milliseconds of every start. Any
+// other kind is left to Qt.
+QImage trueColour(const QByteArray &image, QSize size)
+{
+    constexpr int HeaderSize = 40;
+    const qint64 maskStride = (size.width() + 31) / 32 * 4;
+    const qint64 length = HeaderSize + (qint64(size.width()) * 4 + maskStride) * size.height();
+    if (size.isEmpty() || image.size() < length || dword(image, 0) != HeaderSize || word(image, 12) != 1
+        || word(image, 14) != 32 || dword(image, 16) != 0)
+        return {};
+    QImage picture(size, QImage::Format_ARGB32);
+    bool alpha = false;
+    for (int y = 0; y < size.height(); ++y) { // rows from the bottom up
+        const int row = HeaderSize + (size.height() - 1 - y) * size.width() * 4;
+        auto *line = reinterpret_cast<QRgb *>(picture.scanLine(y));
+        for (int x = 0; x < size.width(); ++x) {
+            line[x] = dword(image, row + x * 4);
+            alpha |= qAlpha(line[x]) != 0;
+        }
+    }
+    // A picture without alpha takes its transparency from the mask.
+    for (int y = 0; y < size.height() && !alpha; ++y) {
+        const qint64 row = HeaderSize + qint64(size.width()) * 4 * size.height() + (size.height() - 1 - y) * maskStride;
+        auto *line = reinterpret_cast<QRgb *>(picture.scanLine(y));
+        for (int x = 0; x < size.width(); ++x) {
+            const bool clear = quint8(image[row + x / 8]) & (0x80 >> (x % 8));
+            line[x] = clear ? 0 : line[x] | 0xFF000000;
+        }
+    }
+    return picture;
+}
+
 } // namespace
 
 namespace HandCursor {
@@ -76,6 +109,21 @@ QSize pictureSize(const QByteArray &bytes)
     return {qint32(dword(image, 4)), qint32(dword(image, 8)) / 2};
 }
 
+QImage picture(const QByteArray &bytes, QSize size)
+{
+    const QByteArray first = bytes.mid(dword(bytes, DirectorySize + 12), dword(bytes, DirectorySize + 8));
+    if (QImage image = trueColour(first, size); !image.isNull())
+        return image;
+    QByteArray data = bytes;
+    QBuffer buffer(&data);
+    QImageReader reader(&buffer, "ico");
+    reader.setAutoDetectImageFormat(false); // asking every other plugin would load them all
+    QImage image = reader.read();
+    if (image.isNull())
+        throw notACursor(reader.errorString());
+    return image;
+}
+
 QCursor load(const QByteArray &bytes)
 {
     const QPoint hot = hotSpot(bytes);
@@ -85,13 +133,7 @@ QCursor load(const QByteArray &bytes)
                              .arg(size.width())
                              .arg(size.height())
                              .arg(MaxSide));
-    QByteArray data = bytes;
-    QBuffer buffer(&data);
-    QImageReader reader(&buffer, "ico");
-    reader.setAutoDetectImageFormat(false); // asking every other plugin would load them all
-    const QImage image = reader.read();
-    if (image.isNull())
-        throw notACursor(reader.errorString());
+    const QImage image = picture(bytes, size);
     return QCursor(QPixmap::fromImage(image), hot.x(), hot.y());
 }
 

@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QCursor>
+#include <QImage>
 #include <QPoint>
 #include <QSize>
 
@@ -17,6 +18,10 @@ QPoint hotSpot(const QByteArray &bytes);
 // The size of the first image as its own header gives it, read without decoding.
 // Throws Failure when the bytes are not a cursor file.
 QSize pictureSize(const QByteArray &bytes);
+
+// The first picture of the file, whose own header gave `size`. Throws Failure
+// when it cannot be decoded.
+QImage picture(const QByteArray &bytes, QSize size);
 
 // The cursor the file holds. Throws Failure when it is not a loadable cursor.
 QCursor load(const QByteArray &bytes);

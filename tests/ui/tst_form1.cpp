@@ -11,6 +11,7 @@
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QImage>
+#include <QImageReader>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
@@ -524,6 +525,9 @@ void TestForm1::startUpFiles()
     if (cursor == u"<real>") {
         QCOMPARE(m_form->cursor().hotSpot(), QPoint(6, 0));
         QCOMPARE(m_form->cursor().pixmap().size(), QSize(32, 32));
+        QImageReader qt(cursorPath, "ico"); // the picture as Qt's own reader has it
+        QCOMPARE(m_form->cursor().pixmap().toImage().convertToFormat(QImage::Format_ARGB32),
+                 qt.read().convertToFormat(QImage::Format_ARGB32));
     }
 }
 
