@@ -48,8 +48,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     const bool utf16 = data[0] & 1;
     const char *bytes = reinterpret_cast<const char *>(data + 1);
     const std::size_t length = size - 1;
-    const QString text = utf16 ? QString::fromUtf16(reinterpret_cast<const char16_t *>(bytes), length / 2)
-                               : QString::fromUtf8(bytes, static_cast<qsizetype>(length));
+    // The units as they are: fromUtf16 would drop a leading byte-order mark.
+    QString text;
+    if (utf16) {
+        text.resize(qsizetype(length / 2));
+        std::memcpy(text.data(), bytes, length / 2 * 2);
+    } else {
+        text = QString::fromUtf8(bytes, static_cast<qsizetype>(length));
+    }
 
     const std::optional<qint16> index = SettingsValues::OftenIndex(text);
     require(index == referenceIndex(text));
