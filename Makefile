@@ -39,9 +39,9 @@ format-check: setup
 	  { echo "Formatting differs from .clang-format: run 'make format'." >&2; exit 1; }
 
 # The unit and widget tests built with AddressSanitizer, UBSan and LeakSanitizer: any report
-# fails. As root they run as an ordinary user (tests/run-as-user.sh says which).
+# fails. As root they run as an ordinary user (packaging/run-tests-as-user.sh says which).
 test-sanitize: setup
-	@bash tests/run-as-user.sh $(SANITIZE_BUILD)
+	@bash packaging/run-tests-as-user.sh $(SANITIZE_BUILD)
 
 # Each fuzz target for $(1) seconds, two at a time.
 define run_fuzz

@@ -3,6 +3,7 @@
 import os
 import re
 import resource
+import signal
 import subprocess
 import sys
 import time
@@ -29,7 +30,9 @@ class History(unittest.TestCase):
             temp = os.path.join(session.scratch, "temp")
             os.makedirs(temp)
             log = os.path.join(temp, "Ramtidy.txt")
-            session.start_app(BINARY, {"TEMP": temp, "LANG": "en_US.UTF-8", "LC_ALL": "en_US.UTF-8"})
+            os.makedirs(os.path.join(session.home, ".config", "Corvane"))  # a FIFO where a lock would be blocks nothing
+            os.mkfifo(os.path.join(session.home, ".config", "Corvane", "Ramtidy.conf.lock"))
+            app = session.start_app(BINARY, {"TEMP": temp, "LANG": "en_US.UTF-8", "LC_ALL": "en_US.UTF-8"})
             wid = session.find_window()
 
             def click(point):
@@ -70,6 +73,8 @@ class History(unittest.TestCase):
             session.screenshot(os.path.join(ARTIFACTS, "clear-question.png"))
             session.press("Return", dialog)  # Yes is the default answer
             wait_until(lambda: not os.path.exists(log), 10, "the log to be deleted")
+            app.send_signal(signal.SIGTERM)
+            self.assertEqual(app.wait(5), 0)
 
 
     def test_copy_survives_closing_with_a_clipboard_manager(self):

@@ -57,19 +57,6 @@ class MainWindow(unittest.TestCase):
             print(f"window mapped after {mapped_after:.2f} s; screenshot {shot}")
             self.assertNotIn("QPainter", session.app_log())
 
-    def test_a_fifo_where_a_lock_would_be_blocks_no_save(self):
-        # Nothing beside the settings file is opened, and SIGTERM ends the program at once.
-        with XSession() as session:
-            folder = os.path.join(session.home, ".config", "Corvane")
-            os.makedirs(folder)
-            os.mkfifo(os.path.join(folder, "Ramtidy.conf.lock"))
-            app = session.start_app(BINARY)
-            session.xdotool("mousemove", "--window", session.find_window(), "100", "153", "click", "1")
-            conf = os.path.join(folder, "Ramtidy.conf")
-            wait_until(lambda: os.path.exists(conf) and "OftenIndex=1\n" in open(conf).read(), 10, "the saved row")
-            app.send_signal(signal.SIGTERM)
-            self.assertEqual(app.wait(5), 0)
-
     def test_window_larger_than_the_screen_keeps_its_title_bar_on_it(self):
         for scale, screen in (("2", "1280x800x24"), ("1.5", "640x480x24")):
             with self.subTest(scale=scale), XSession(screen=screen) as session:

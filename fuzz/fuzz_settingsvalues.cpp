@@ -48,13 +48,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     const bool utf16 = data[0] & 1;
     const char *bytes = reinterpret_cast<const char *>(data + 1);
     const std::size_t length = size - 1;
-    // The units as they are: fromUtf16 would drop a leading byte-order mark.
-    QString text;
-    if (utf16) {
+    QString text = QString::fromUtf8(bytes, static_cast<qsizetype>(length));
+    if (utf16) { // the units as they are: fromUtf16 would drop a leading byte-order mark
         text.resize(qsizetype(length / 2));
         std::memcpy(text.data(), bytes, length / 2 * 2);
-    } else {
-        text = QString::fromUtf8(bytes, static_cast<qsizetype>(length));
     }
 
     const std::optional<qint16> index = SettingsValues::OftenIndex(text);

@@ -387,45 +387,32 @@ void TestForm1::startUpFiles_data()
                                                     "margin: 9px; border-left: 5px solid red; color: red; }"
                                                  << "" << 0.5 << false << QList<int>{} << true << false
                                                  << "^QPushButton \\{ border-left: 2px solid red; color: red; \\}\n$";
-    QTest::newRow("skin moves captions") << "QCheckBox { spacing: 300px; padding-left: 9px; color: navy } QGroupBox::title "
-                                            "{ left: 400px; top: 9px; margin-top: 9px } QPushButton { border: dashed 9pt blue; "
-                                            "border-width: 1px 0.5em; icon-size: 90px; min-height: 90px }"
-                                         << "" << 0.5 << false << QList<int>{} << true << false
-                                         << "^QCheckBox \\{ color: navy; \\}\nQGroupBox::title \\{ \\}\nQPushButton \\{ border: "
-                                            "dashed 2px blue; border-width: 1px 2px; \\}\n$";
-    QTest::newRow("malformed skin") << "QLabel { color: red" << "" << 0.5 << false << QList<int>{100} << true << false << "";
-    QTest::newRow("skin of comments only") << "/* nothing */" << "" << 0.5 << false << QList<int>{100} << true << false << "";
-    QTest::newRow("skin picture on the buttons") << "QPushButton { background-image: url(600x400.png) } QPushButton:hover "
-                                                    "{ background: url(\"600x400.png\") }"
-                                                 << "" << 0.5 << false << QList<int>{} << true << false
-                                                 << "^QPushButton \\{ background-image: url\\(/proc/self/fd/(\\d+)\\); \\}\n"
-                                                    "QPushButton:hover \\{ background: url\\(/proc/self/fd/\\1\\); \\}\n$";
-    QTest::newRow("skin picture sizes a part") << "QCheckBox::indicator { image: url(300x17.png) } QCheckBox::indicator:checked "
-                                                  "{ image: url(16x16.png) }" << "" << 0.5 << false << QList<int>{} << true << false
-                                               << "^QCheckBox::indicator \\{ \\}\nQCheckBox::indicator:checked \\{ image: url\\(/proc/self/fd/\\d+\\); \\}\n$";
-    QTest::newRow("skin picture too large") << "QPushButton { background-image: url(1025x8.png); color: red } QLabel { image: url(1024x1024.png) }"
-                                            << "" << 0.5 << false << QList<int>{100} << true << false
-                                            << "^QPushButton \\{ color: red; \\}\nQLabel \\{ image: url\\(/proc/self/fd/\\d+\\); \\}\n$";
-    QTest::newRow("skin of 256 KiB") << "QLabel { color: navy } /*" + QString(256 * 1024 - 27, u' ') + "*/" << "" << 0.5 << false
-                                     << QList<int>{} << true << false << "^QLabel \\{ color: navy; \\}\n$";
-    QTest::newRow("skin pictures too large together") << "QLabel { image: url(1000x600.png) } QPushButton { image: "
-                                                         "url(1000x600.png) }"
-                                                      << "" << 0.5 << false << QList<int>{100} << true << false
-                                                      << "^QLabel \\{ image: url\\(/proc/self/fd/\\d+\\); \\}\nQPushButton \\{ \\}";
-    QTest::newRow("skin picture a FIFO") << "QLabel { image: url(fifo); color: navy }" << "" << 0.5 << false
-                                         << QList<int>{100} << true << false << "^QLabel \\{ color: navy; \\}\n$";
-    QTest::newRow("skin picture a link") << "QLabel { image: url('link.png') }" << "" << 0.5 << false << QList<int>{100}
-                                         << true << false << "^QLabel \\{ \\}\n$";
-    QTest::newRow("skin picture outside its folder") << "QLabel { image: url(../x/8x8.png) } QFrame { image: url(/8x8.png) } "
-                                                        "QMenu { image: url(8x8 .png) }" << "" << 0.5 << false << QList<int>{100}
-                                                     << true << false << "^QLabel \\{ \\}\nQFrame \\{ \\}\nQMenu \\{ \\}\n$";
-    QTest::newRow("cursor picture of 256 by 256") << "" << "<png-256x256.cur>" << 0.5 << false << QList<int>{} << false
-                                                  << false << "";
+    // A skin and no cursor: the boxes, and the sheet worn.
+    const auto skin = [](const char *name, const QString &sheet, QList<int> boxes, const char *worn) {
+        QTest::newRow(name) << sheet << "" << 0.5 << false << boxes << true << false << QString::fromUtf8(worn);
+    };
+    skin("skin moves captions", "QCheckBox { spacing: 300px; padding-left: 9px; color: navy } QGroupBox::title { left: 400px; top: 9px; "
+         "margin-top: 9px } QPushButton { border: dashed 9pt blue; border-width: 1px 0.5em; icon-size: 90px; min-height: 90px }", {},
+         "^QCheckBox \\{ color: navy; \\}\nQGroupBox::title \\{ \\}\nQPushButton \\{ border: dashed 2px blue; border-width: 1px 2px; \\}\n$");
+    skin("malformed skin", "QLabel { color: red", {100}, "");
+    skin("skin of comments only", "/* nothing */", {100}, "");
+    skin("skin picture on the buttons", "QPushButton { background-image: url(600x400.png) } QPushButton:hover { background: url(\"600x400.png\") }", {},
+         "^QPushButton \\{ background-image: url\\(/proc/self/fd/(\\d+)\\); \\}\nQPushButton:hover \\{ background: url\\(/proc/self/fd/\\1\\); \\}\n$");
+    skin("skin picture sizes a part", "QCheckBox::indicator { image: url(300x17.png) } QCheckBox::indicator:checked { image: url(16x16.png) }", {},
+         "^QCheckBox::indicator \\{ \\}\nQCheckBox::indicator:checked \\{ image: url\\(/proc/self/fd/\\d+\\); \\}\n$");
+    skin("skin picture too large", "QPushButton { background-image: url(1025x8.png); color: red } QLabel { image: url(1024x1024.png) }", {100},
+         "^QPushButton \\{ color: red; \\}\nQLabel \\{ image: url\\(/proc/self/fd/\\d+\\); \\}\n$");
+    skin("skin of 256 KiB", "QLabel { color: navy } /*" + QString(256 * 1024 - 27, u' ') + "*/", {}, "^QLabel \\{ color: navy; \\}\n$");
+    skin("skin pictures too large together", "QLabel { image: url(1000x600.png) } QPushButton { image: url(1000x600.png) }", {100},
+         "^QLabel \\{ image: url\\(/proc/self/fd/\\d+\\); \\}\nQPushButton \\{ \\}");
+    skin("skin picture a FIFO", "QLabel { image: url(fifo); color: navy }", {100}, "^QLabel \\{ color: navy; \\}\n$");
+    skin("skin picture a link", "QLabel { image: url('link.png') }", {100}, "^QLabel \\{ \\}\n$");
+    skin("skin picture outside its folder", "QLabel { image: url(../x/8x8.png) } QFrame { image: url(/8x8.png) } QMenu { image: url(8x8 .png) }",
+         {100}, "^QLabel \\{ \\}\nQFrame \\{ \\}\nQMenu \\{ \\}\n$");
+    QTest::newRow("cursor picture of 256 by 256") << "" << "<png-256x256.cur>" << 0.5 << false << QList<int>{} << false << false << "";
     QTest::newRow("cursor hotspot just outside") << "" << "<hotspot-at-width>" << 0.5 << false << QList<int>{128} << false << false << "";
-    QTest::newRow("cursor picture of 2100 by 2100") << "" << "<png-2100x2100.cur>" << 0.5 << false << QList<int>{128} << false
-                                                    << false << "";
-    QTest::newRow("cursor file not a cursor") << "" << "MZ not a cursor" << 0.5 << false << QList<int>{128} << false
-                                              << false << "";
+    QTest::newRow("cursor picture of 2100 by 2100") << "" << "<png-2100x2100.cur>" << 0.5 << false << QList<int>{128} << false << false << "";
+    QTest::newRow("cursor file not a cursor") << "" << "MZ not a cursor" << 0.5 << false << QList<int>{128} << false << false << "";
     QTest::newRow("draw 7 opens the home page") << "" << "" << 0.06 << false << QList<int>{} << false << true << "";
     QTest::newRow("draw 8 does not") << "" << "" << 0.07 << false << QList<int>{} << false << false << "";
     QTest::newRow("draw 6 does not") << "" << "" << 0.059 << false << QList<int>{} << false << false << "";

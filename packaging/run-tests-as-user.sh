@@ -3,7 +3,7 @@
 # every permission check, so as root they run as an ordinary user: the owner of the source
 # tree, or when that is root $TEST_USER (made when missing), in the tests' own home. A tree
 # that user cannot reach (a clone in a private home) is built from a copy where they can.
-# usage: run-as-user.sh <build folder>
+# usage: run-tests-as-user.sh <build folder>
 set -euo pipefail
 source=$PWD build=$1 run=()
 if [ "$(id -u)" = 0 ]; then
