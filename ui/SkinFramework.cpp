@@ -456,12 +456,13 @@ QList<QColor> SkinFramework::textColours(const QStringList &classes, const QStri
 {
     // The last compound of each selector: its class (none for "*" or "#name") and
     // its object name. Disabled text is meant to recede, so its rules are left out.
+    static const QRegularExpression combinator(QStringLiteral("[\\s>]+"));
     static const QRegularExpression compound(QStringLiteral("^(?:\\*|\\.?([A-Za-z_][\\w-]*))?(?:[^#\\s]*#([\\w-]+))?"));
     QList<QColor> colours;
     for (const Rule &rule : m_rules) {
         bool applies = false;
         for (const QString &selector : rule.selector.split(u',')) {
-            const QString last = selector.simplified().section(QRegularExpression(QStringLiteral("[\\s>]+")), -1);
+            const QString last = selector.simplified().section(combinator, -1);
             const QRegularExpressionMatch match = compound.match(last);
             const QString type = match.captured(1);
             const QString id = match.captured(2);

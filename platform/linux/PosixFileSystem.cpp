@@ -406,13 +406,14 @@ void PosixFileSystem::replace(const QString &path, const QByteArray &bytes)
         return Failure(QStringLiteral("The file %1 could not be written: %2").arg(path, systemError(error)));
     };
     QString refusal;
-    const QByteArray target = followOwnLinks(native(path), refusal);
+    const QByteArray named = native(path);
+    const QByteArray target = followOwnLinks(named, refusal);
     struct stat info { };
     const bool existed = refusal.isEmpty() && ::lstat(target.constData(), &info) == 0;
     if (refusal.isEmpty() && !existed && errno != ENOENT)
         throw failed(errno);
     if (existed)
-        refusal = refusalOf(info, target == native(path) ? Owner::UserOrRoot : Owner::User);
+        refusal = refusalOf(info, target == named ? Owner::UserOrRoot : Owner::User);
     if (!refusal.isEmpty())
         throw Failure(QStringLiteral("The file %1 was not written: %2").arg(path, refusal));
     removeLeftovers(target);
