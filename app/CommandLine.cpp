@@ -15,7 +15,8 @@ Answer answer(const QStringList &arguments)
     parser.setApplicationDescription(
         QStringLiteral("%1 watches physical memory and lives in the system tray. At a click or on a schedule\n"
                        "it runs a free: one query of the memory figures and one line in its history log.\n"
-                       "A free does not release memory that any program holds.")
+                       "A free does not release memory that any program holds.\n"
+                       "Its files, settings and exit statuses: man ramtidy.")
             .arg(Globals::ProductName));
     // "-platform" is one unknown option, not eight short ones.
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
