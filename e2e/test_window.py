@@ -64,11 +64,33 @@ class MainWindow(unittest.TestCase):
                 wid = session.find_window()
                 frame = ["xprop", "-id", wid, "_NET_FRAME_EXTENTS"]
                 wait_until(lambda: "=" in session._quiet(frame).stdout, 10, "the window manager's frame")
-                left, _, top, _ = map(int, session._quiet(frame).stdout.partition("=")[2].split(","))
+                left, right, top, bottom = map(int, session._quiet(frame).stdout.partition("=")[2].split(","))
                 info = session.window_info(wid)
-                self.assertEqual(int(info["Width"]), round(536 * float(scale)))  # the size is kept
-                self.assertGreaterEqual(int(info["Absolute upper-left X"]) - left, 0)
-                self.assertGreaterEqual(int(info["Absolute upper-left Y"]) - top, 0)
+                x, y = int(info["Absolute upper-left X"]), int(info["Absolute upper-left Y"])
+                self.assertGreaterEqual(x - left, 0)
+                self.assertGreaterEqual(y - top, 0)
+                # The whole window on the screen: the fixed layout scrolls inside it.
+                width, height = map(int, screen.split("x")[:2])
+                self.assertLessEqual(x + int(info["Width"]) + right, width)
+                self.assertLessEqual(y + int(info["Height"]) + bottom, height)
+
+    def test_focus_scrolls_the_bottom_row_into_view(self):
+        """At scale 2 on 1280x800 the layout is taller than the window: Tab to "Clear History Log" brings it into
+        view, where a click reaches it."""
+        with XSession(screen="1280x800x24") as session:
+            session.start_app(BINARY, {"QT_SCALE_FACTOR": "2", "TEMP": session.scratch})
+            wid = session.find_window()
+            for _ in range(7):  # from the list, past five buttons and the start-at-logon box
+                session.press("Tab", [wid])
+            info = session.window_info(wid)
+            x, y = int(info["Absolute upper-left X"]), int(info["Absolute upper-left Y"])
+            self.assertLessEqual(y + int(info["Height"]), 800)
+            session.xdotool("mousemove", "--sync", str(x + 800), str(y + int(info["Height"]) - 44))
+            session.screenshot(os.path.join(ARTIFACTS, "scale2-scrolled.png"))
+            session.xdotool("click", "1")  # the button's centre, 22 px above the layout's bottom edge, at scale 2
+            asked = lambda: len(session._quiet(["xdotool", "search", "--onlyvisible", "--name", "^Ramtidy$"])  # noqa
+                                .stdout.split()) == 2
+            wait_until(asked, 10, "the question of Clear History Log")
 
     def test_dark_schemes_of_a_platform_theme(self):
         """qt6ct's schemes, at start and changed while running: every text readable, also under a skin written for
