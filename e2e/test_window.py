@@ -39,6 +39,27 @@ def band_contrasts(pixel, x, y, w, h):
     return [max(band) for band in bands if len(band) >= 6]
 
 
+def indicator_contrasts(pixel, x, y):
+    """The check box's indicator within the 18x17 area at (x, y), whose corner is what is behind it: the WCAG
+    contrast of the indicator (its edge or its inside) against that, and of its tick against its inside."""
+    behind = pixel(x, y)
+    spots = [(i, j) for i in range(x, x + 18) for j in range(y, y + 17) if pixel(i, j) != behind]
+    left, right = min(i for i, _ in spots), max(i for i, _ in spots)
+    top, bottom = min(j for _, j in spots), max(j for _, j in spots)
+    inner = [pixel(i, j) for i in range(left + 2, right - 1) for j in range(top + 2, bottom - 1)]
+    fill = collections.Counter(inner).most_common(1)[0][0]
+    edge = [pixel(i, j) for i, j in spots if i in (left, right) or j in (top, bottom)]
+    return max(contrast(c, behind) for c in edge + [fill]), max(contrast(c, fill) for c in inner)
+
+
+def contrast(a, b):
+    def luminance(c):
+        linear = [v / 3294.6 if v <= 10 else ((v / 255 + 0.055) / 1.055) ** 2.4 for v in c]
+        return 0.2126 * linear[0] + 0.7152 * linear[1] + 0.0722 * linear[2]
+    la, lb = luminance(a), luminance(b)
+    return (max(la, lb) + 0.05) / (min(la, lb) + 0.05)
+
+
 class MainWindow(unittest.TestCase):
     def test_window_appears_with_its_client_area(self):
         with XSession() as session:
@@ -101,6 +122,7 @@ class MainWindow(unittest.TestCase):
                 if skinned:
                     os.makedirs(os.path.join(session.scratch, "x"))
                     shutil.copy(os.environ["RAMTIDY_SAMPLE_SKIN"], os.path.join(session.scratch, "x", "o.cjs"))
+                session.start_at_logon(binary)  # a ticked box, and beside it an unticked one
                 conf = os.path.join(session.home, ".config", "qt6ct", "qt6ct.conf")
                 os.makedirs(os.path.dirname(conf))
                 for step, (scheme, highlight, base) in enumerate(SCHEMES + SCHEMES[:1]):
@@ -118,7 +140,7 @@ class MainWindow(unittest.TestCase):
                     def taken():  # the scheme has reached the window: the selected row, or under the skin a check box
                         shot[:] = [subprocess.run(["import", "-window", wid, "-depth", "8", "rgb:-"], env=session.env,
                                                   capture_output=True, timeout=20).stdout]
-                        return near(pixel(31, 268), base) if skinned else near(pixel(300, 167), highlight)
+                        return near(pixel(302, 268), base) if skinned else near(pixel(300, 167), highlight)
                     wait_until(taken, 15, f"the {scheme} scheme on the selected row, or on a skinned check box")
                     session.screenshot(os.path.join(ARTIFACTS, f"scheme-{step}-{scheme}{'-skin' * skinned}.png"))
                     if skinned:  # and the skin's own selection colour
@@ -126,6 +148,11 @@ class MainWindow(unittest.TestCase):
                     for area in TEXTS:
                         bands = band_contrasts(pixel, *area)
                         self.assertTrue(bands and min(bands) >= 4.5, f"{scheme} {area}: {bands}")
+                    # Each indicator stands out from what is beside it; the tick from its indicator.
+                    (ticked_edge, tick), (unticked_edge, _) = (indicator_contrasts(pixel, x, 260) for x in (21, 292))
+                    print(f"{scheme}{' skinned' * skinned}: indicator {ticked_edge:.2f}, {unticked_edge:.2f}:1, "
+                          f"tick {tick:.2f}:1")
+                    self.assertTrue(min(ticked_edge, unticked_edge, tick) >= 3, f"{scheme}")
 
     def test_no_display_gives_one_clear_line(self):
         env = {k: v for k, v in os.environ.items() if k not in ("DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM")}
