@@ -7,7 +7,6 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QScreen>
-#include <QScrollArea>
 #include <QTest>
 #include <QTimer>
 #include <QWindow>
@@ -19,8 +18,6 @@ class TestQtMessageBox : public QObject {
 private slots:
     void styles_data();
     void styles();
-    void shownWhole_data();
-    void shownWhole();
 };
 
 void TestQtMessageBox::styles_data()
@@ -30,10 +27,19 @@ void TestQtMessageBox::styles_data()
     QTest::addColumn<int>("icon");
     QTest::addColumn<int>("buttons");
     QTest::addColumn<int>("answer");
-    QTest::newRow("OK only") << 0 << int(QMessageBox::Ok) << int(QMessageBox::NoIcon) << 1 << int(vbOK);
-    QTest::newRow("exclamation") << 48 << int(QMessageBox::Ok) << int(QMessageBox::Warning) << 1 << int(vbOK);
-    QTest::newRow("yes/no answered Yes") << 4 << int(QMessageBox::Yes) << int(QMessageBox::NoIcon) << 2 << int(vbYes);
-    QTest::newRow("yes/no answered No") << 4 << int(QMessageBox::No) << int(QMessageBox::NoIcon) << 2 << int(vbNo);
+    QTest::addColumn<QString>("text"); // its lines shown whole and on the screen
+    const QString sure = QStringLiteral("Are you sure?");
+    QTest::newRow("OK only") << 0 << int(QMessageBox::Ok) << int(QMessageBox::NoIcon) << 1 << int(vbOK) << sure;
+    QTest::newRow("exclamation") << 48 << int(QMessageBox::Ok) << int(QMessageBox::Warning) << 1 << int(vbOK) << sure;
+    QTest::newRow("yes/no answered Yes") << 4 << int(QMessageBox::Yes) << int(QMessageBox::NoIcon) << 2 << int(vbYes)
+                                         << sure;
+    QTest::newRow("yes/no answered No") << 4 << int(QMessageBox::No) << int(QMessageBox::NoIcon) << 2 << int(vbNo)
+                                        << sure;
+    QStringList lines(60, QStringLiteral("The file /tmp/x/m.png could not be opened."));
+    const auto ok = [](const char *name) -> QTestData & { return QTest::newRow(name) << 0 << 0x400 << 0 << 1 << 1; };
+    ok("an address kept on its line") << "Questions? Please contact Team Corvane at https://corvane.example/contact";
+    ok("three lines, in the box") << lines.first(3).join(u'\n');
+    ok("sixty lines, scrolled") << lines.join(u'\n');
 }
 
 void TestQtMessageBox::styles()
@@ -43,6 +49,7 @@ void TestQtMessageBox::styles()
     QFETCH(int, icon);
     QFETCH(int, buttons);
     QFETCH(int, answer);
+    QFETCH(QString, text);
 
     // A window wearing a style sheet (a skin) is active: the box stays over it, without its look.
     QWidget owner;
@@ -50,8 +57,9 @@ void TestQtMessageBox::styles()
     owner.show();
     owner.activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(&owner));
-    QString seenTitle, seenText;
-    int seenIcon = -1, seenButtons = -1;
+    QString seenTitle, seenText, copied, spoken;
+    int seenIcon = -1, seenButtons = -1, seenLines = 0;
+    bool onScreen = false;
     QTimer::singleShot(0, [&] {
         auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
         QVERIFY(box);
@@ -61,65 +69,25 @@ void TestQtMessageBox::styles()
         seenText = box->text();
         seenIcon = box->icon();
         seenButtons = int(box->buttons().size());
+        auto *label = box->findChild<QLabel *>(QStringLiteral("qt_msgbox_label"));
+        label->setSelection(0, int(text.size()));
+        QTest::keySequence(label, QKeySequence::Copy);
+        copied = QApplication::clipboard()->text();
+        spoken = QAccessible::queryAccessibleInterface(label)->text(QAccessible::Name);
+        seenLines = qRound(label->height() / double(label->fontMetrics().lineSpacing()));
+        onScreen = box->screen()->availableGeometry().contains(box->frameGeometry());
         box->button(QMessageBox::StandardButton(press))->click();
     });
     QtMessageBox msgBox;
-    QCOMPARE(msgBox.MsgBox(QStringLiteral("Are you sure?"), style, QStringLiteral("Ramtidy")), answer);
+    QCOMPARE(msgBox.MsgBox(text, style, QStringLiteral("Ramtidy")), answer);
     QCOMPARE(seenTitle, QStringLiteral("Ramtidy"));
-    QCOMPARE(seenText, QStringLiteral("Are you sure?"));
+    QCOMPARE(seenText, text);
+    QCOMPARE(copied, text);
+    QCOMPARE(spoken, text);
+    QCOMPARE(seenLines, text.count(u'\n') + 1);
+    QVERIFY(onScreen);
     QCOMPARE(seenIcon, icon);
     QCOMPARE(seenButtons, buttons);
-}
-
-void TestQtMessageBox::shownWhole_data()
-{
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<int>("lines"); // as shown, scrolled or not
-    QTest::addColumn<bool>("scrolled");
-    QStringList many;
-    for (int i = 1; i <= 60; ++i)
-        many << QStringLiteral("The file /tmp/x/m%1.png could not be opened.").arg(i);
-    QTest::newRow("an address kept on its line")
-        << QStringLiteral("Questions? Please contact Team Corvane at https://corvane.example/contact") << 1 << false;
-    QTest::newRow("three lines") << many.first(3).join(u'\n') << 3 << false;
-    QTest::newRow("sixty lines, scrolled") << many.join(u'\n') << 60 << true;
-}
-
-// Text, copy and screen reader get the text as given; the box and its button stay on the screen.
-void TestQtMessageBox::shownWhole()
-{
-    QFETCH(QString, text);
-    QFETCH(int, lines);
-    QFETCH(bool, scrolled);
-    QString seenText, selected, spoken;
-    int seenLines = 0;
-    bool seenScrolled = false, onScreen = false;
-    QTimer::singleShot(0, Qt::CoarseTimer, [&] {
-        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
-        QVERIFY(box);
-        auto *label = box->findChild<QLabel *>(QStringLiteral("qt_msgbox_label"));
-        QVERIFY(label);
-        seenText = box->text();
-        label->setSelection(0, int(text.size()));
-        QTest::keySequence(label, QKeySequence::Copy);
-        selected = QApplication::clipboard()->text();
-        spoken = QAccessible::queryAccessibleInterface(label)->text(QAccessible::Name);
-        seenLines = qRound(label->height() / double(label->fontMetrics().lineSpacing()));
-        seenScrolled = qobject_cast<QScrollArea *>(label->parentWidget()->parentWidget());
-        const QRect screen = box->screen()->availableGeometry();
-        QAbstractButton *ok = box->button(QMessageBox::Ok);
-        onScreen =
-            screen.contains(box->frameGeometry()) && screen.contains(QRect(ok->mapToGlobal(QPoint(0, 0)), ok->size()));
-        ok->click();
-    });
-    QtMessageBox msgBox;
-    QCOMPARE(msgBox.MsgBox(text, 0, QStringLiteral("Ramtidy")), int(vbOK));
-    QCOMPARE(seenText, text);
-    QCOMPARE(selected, text);
-    QCOMPARE(spoken, text);
-    QCOMPARE(seenLines, lines);
-    QCOMPARE(seenScrolled, scrolled);
-    QVERIFY(onScreen);
 }
 
 QTEST_MAIN(TestQtMessageBox)
