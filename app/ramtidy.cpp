@@ -39,7 +39,7 @@ int main(int argc, char *argv[])
     // The name desktops show for the tray item and its notifications (Qt uses it
     // as the display name too); the desktop entry ties both to the installed icon.
     QApplication::setApplicationName(Globals::ProductName);
-    QApplication::setOrganizationName(QStringLiteral("Corvane"));
+    QApplication::setOrganizationName(Globals::MakerName);
     QGuiApplication::setDesktopFileName(Globals::AppId);
     // The style keeps a picture of every button and header it has drawn (about
     // 230 KB of the idle heap) to save redrawing what only hover, focus and
@@ -59,7 +59,7 @@ int main(int argc, char *argv[])
     // Log-out, shutdown and Ctrl+C close the window as the user would, once the
     // event loop can hear them; before that they end the process where it stands.
     std::unique_ptr<TerminationSignals> termination;
-    QTimer::singleShot(0, &form, [&] {
+    QTimer::singleShot(0, Qt::CoarseTimer, &form, [&] {
         termination = std::make_unique<TerminationSignals>();
         QObject::connect(termination.get(), &TerminationSignals::requested, &form, &QWidget::close);
     });

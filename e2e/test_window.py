@@ -22,12 +22,14 @@ TEXTS = [(10, 8, 200, 14), (10, 71, 200, 14), (10, 240, 200, 14), (24, 90, 140, 
 SCHEMES = (("darker", (18, 96, 138), (61, 61, 61)), ("dusk", (48, 140, 198), (127, 127, 127)))
 
 
+def luminance(c):
+    linear = [v / 3294.6 if v <= 10 else ((v / 255 + 0.055) / 1.055) ** 2.4 for v in c]
+    return 0.2126 * linear[0] + 0.7152 * linear[1] + 0.0722 * linear[2]
+
+
 def band_contrasts(pixel, x, y, w, h):
     """For each band of 6 lines or more of the area that share a background (slowly shading, as a header's
     does), the WCAG contrast of its strongest pixel against its line's background."""
-    def luminance(c):
-        linear = [v / 3294.6 if v <= 10 else ((v / 255 + 0.055) / 1.055) ** 2.4 for v in c]
-        return 0.2126 * linear[0] + 0.7152 * linear[1] + 0.0722 * linear[2]
     bands, last = [], -1
     for line in range(y, y + h):
         row = [luminance(pixel(column, line)) for column in range(x, x + w)]
@@ -37,6 +39,20 @@ def band_contrasts(pixel, x, y, w, h):
         bands[-1] += [(max(v, background) + 0.05) / (min(v, background) + 0.05) for v in set(row)]
         last = background
     return [max(band) for band in bands if len(band) >= 6]
+
+
+def indicator_contrasts(pixel, x, y):
+    """The check box's indicator within the 18x17 area at (x, y), whose corner is what is behind it: the WCAG
+    contrast of the indicator (its edge or its inside) against that, and of its tick against its inside."""
+    behind = pixel(x, y)
+    spots = [(i, j) for i in range(x, x + 18) for j in range(y, y + 17) if pixel(i, j) != behind]
+    left, right = min(i for i, _ in spots), max(i for i, _ in spots)
+    top, bottom = min(j for _, j in spots), max(j for _, j in spots)
+    inner = [pixel(i, j) for i in range(left + 2, right - 1) for j in range(top + 2, bottom - 1)]
+    fill = collections.Counter(inner).most_common(1)[0][0]
+    edge = [pixel(i, j) for i, j in spots if i in (left, right) or j in (top, bottom)]
+    contrast = lambda a, b: (max(luminance(a), luminance(b)) + 0.05) / (min(luminance(a), luminance(b)) + 0.05)  # noqa
+    return max(contrast(c, behind) for c in edge + [fill]), max(contrast(c, fill) for c in inner)
 
 
 class MainWindow(unittest.TestCase):
@@ -64,11 +80,19 @@ class MainWindow(unittest.TestCase):
                 wid = session.find_window()
                 frame = ["xprop", "-id", wid, "_NET_FRAME_EXTENTS"]
                 wait_until(lambda: "=" in session._quiet(frame).stdout, 10, "the window manager's frame")
-                left, _, top, _ = map(int, session._quiet(frame).stdout.partition("=")[2].split(","))
-                info = session.window_info(wid)
-                self.assertEqual(int(info["Width"]), round(536 * float(scale)))  # the size is kept
-                self.assertGreaterEqual(int(info["Absolute upper-left X"]) - left, 0)
-                self.assertGreaterEqual(int(info["Absolute upper-left Y"]) - top, 0)
+                left, right, top, bottom = map(int, session._quiet(frame).stdout.partition("=")[2].split(","))
+                info = {k: int(v) for k, v in session.window_info(wid).items() if v.lstrip("-").isdigit()}
+                x, y = info["Absolute upper-left X"], info["Absolute upper-left Y"]
+                width, height = map(int, screen[:-3].split("x"))  # the whole window on it: the layout scrolls inside
+                self.assertTrue(0 <= x - left and x + info["Width"] + right <= width, info)
+                self.assertTrue(0 <= y - top and y + info["Height"] + bottom <= height, info)
+                if scale == "2":  # Tab from the list past five buttons and a box to "Clear History Log" scrolls it into
+                    [session.press("Tab", [wid]) for _ in range(7)]  # view: a click at its centre asks its question
+                    session.xdotool("mousemove", "--sync", str(x + 800), str(y + info["Height"] - 44))
+                    session.screenshot(os.path.join(ARTIFACTS, "scale2-scrolled.png"))
+                    session.xdotool("click", "1")
+                    wait_until(lambda: len(session.xdotool("search", "--onlyvisible", "--name", "^Ramtidy$").split())
+                               == 2, 10, "the question of Clear History Log")
 
     def test_dark_schemes_of_a_platform_theme(self):
         """qt6ct's schemes, at start and changed while running: every text readable, also under a skin written for
@@ -79,6 +103,7 @@ class MainWindow(unittest.TestCase):
                 if skinned:
                     os.makedirs(os.path.join(session.scratch, "x"))
                     shutil.copy(os.environ["RAMTIDY_SAMPLE_SKIN"], os.path.join(session.scratch, "x", "o.cjs"))
+                session.start_at_logon(binary)  # a ticked box, and beside it an unticked one
                 conf = os.path.join(session.home, ".config", "qt6ct", "qt6ct.conf")
                 os.makedirs(os.path.dirname(conf))
                 for step, (scheme, highlight, base) in enumerate(SCHEMES + SCHEMES[:1]):
@@ -96,7 +121,7 @@ class MainWindow(unittest.TestCase):
                     def taken():  # the scheme has reached the window: the selected row, or under the skin a check box
                         shot[:] = [subprocess.run(["import", "-window", wid, "-depth", "8", "rgb:-"], env=session.env,
                                                   capture_output=True, timeout=20).stdout]
-                        return near(pixel(31, 268), base) if skinned else near(pixel(300, 167), highlight)
+                        return near(pixel(302, 268), base) if skinned else near(pixel(300, 167), highlight)
                     wait_until(taken, 15, f"the {scheme} scheme on the selected row, or on a skinned check box")
                     session.screenshot(os.path.join(ARTIFACTS, f"scheme-{step}-{scheme}{'-skin' * skinned}.png"))
                     if skinned:  # and the skin's own selection colour
@@ -104,6 +129,9 @@ class MainWindow(unittest.TestCase):
                     for area in TEXTS:
                         bands = band_contrasts(pixel, *area)
                         self.assertTrue(bands and min(bands) >= 4.5, f"{scheme} {area}: {bands}")
+                    # Each indicator stands out from what is beside it; the tick from its indicator.
+                    (ticked, tick), (unticked, _) = (indicator_contrasts(pixel, x, 260) for x in (21, 292))
+                    self.assertTrue(min(ticked, unticked, tick) >= 3, f"{scheme}: {ticked}, {unticked}, {tick}")
 
     def test_no_display_gives_one_clear_line(self):
         env = {k: v for k, v in os.environ.items() if k not in ("DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM")}

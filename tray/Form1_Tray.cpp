@@ -55,7 +55,7 @@ void Form1::minimizeAtStart()
     Globals::HiddenInTray = true;
     // The balloon waits with events running; start-up finishes first, so that
     // nothing the user does meanwhile finds it half done.
-    QTimer::singleShot(0, this, &Form1::showTrayBalloon);
+    QTimer::singleShot(0, Qt::CoarseTimer, this, &Form1::showTrayBalloon);
 }
 
 void Form1::trayAvailabilityChanged(bool available)

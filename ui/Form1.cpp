@@ -21,6 +21,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
+#include <QScrollArea>
 #include <QTreeWidget>
 
 #include <algorithm>
@@ -102,6 +103,67 @@ void setHoverPointer(QWidget *widget, Form1::MousePointer shape, QObject *filter
     widget->installEventFilter(filter);
 }
 
+QFont labelFont()
+{
+    return arial(9, true);
+}
+
+// Frames, check boxes and buttons give their caption as their accessible name
+// and announce its changes; a fixed accessible name would go stale.
+QGroupBox *frame(QWidget *parent, const char *name, const QString &caption, const QRect &geometry, QObject *filter)
+{
+    auto *box = new QGroupBox(caption, parent);
+    box->setObjectName(QLatin1String(name));
+    box->setFont(labelFont());
+    box->setGeometry(geometry);
+    box->setStyle(FrameStyle::instance());
+    setHoverPointer(box, Form1::vbDefault, filter);
+    return box;
+}
+
+QLabel *label(QWidget *parent, const char *name, const QString &caption, const QRect &geometry)
+{
+    auto *lbl = new QLabel(caption, parent);
+    lbl->setObjectName(QLatin1String(name));
+    lbl->setFont(labelFont());
+    lbl->setGeometry(geometry);
+    lbl->adjustSize();
+    // The figures change every few hundred milliseconds: a label that paints
+    // its own background is repainted alone, without the frame behind it.
+    lbl->setAutoFillBackground(true);
+    keepPointer(lbl);
+    return lbl;
+}
+
+QCheckBox *checkBox(QWidget *parent, const char *name, const QString &caption, const QRect &geometry)
+{
+    auto *box = new QCheckBox(caption, parent);
+    box->setObjectName(QLatin1String(name));
+    box->setFont(labelFont());
+    box->setGeometry(geometry);
+    box->setStyle(FrameStyle::instance());
+    keepPointer(box);
+    return box;
+}
+
+// The window's size: the fixed layout's, or on a screen too small for it what the
+// screen has room for, with the scroll bars the layout then needs.
+QSize fitted(const QSize &layout, const QScreen *screen, const QStyle *style)
+{
+    if (!screen)
+        return layout;
+    // The window manager's title bar and frame are not known before the window is
+    // shown; the style's title bar stands for its borders, twice for its height.
+    const int titleBar = style->pixelMetric(QStyle::PM_TitleBarHeight);
+    const QSize room = screen->availableGeometry().size() - QSize(titleBar, 2 * titleBar);
+    const int bar = style->pixelMetric(QStyle::PM_ScrollBarExtent);
+    bool wide = layout.width() > room.width();
+    const bool tall = layout.height() + (wide ? bar : 0) > room.height();
+    wide = layout.width() + (tall ? bar : 0) > room.width();
+    return {std::min(layout.width() + (tall ? bar : 0), room.width()),
+            std::min(layout.height() + (wide ? bar : 0), room.height())};
+}
+
 } // namespace
 
 Form1::Form1(Platform platform, QWidget *parent)
@@ -113,8 +175,9 @@ Form1::Form1(Platform platform, QWidget *parent)
     setObjectName(QStringLiteral("Form1"));
     setFont(arial(9, false));
     setAutoFillBackground(true);
-    setFixedSize(tw(8040), tw(5985));
     createControls();
+    setFixedSize(fitted(m_scrollArea->widget()->size(), screen(), style()));
+    m_scrollArea->setGeometry(rect());
     setTabOrder();
     applyColours();
 
@@ -136,6 +199,12 @@ Form1::Form1(Platform platform, QWidget *parent)
     m_timer2.start();
 
     m_platform.tray.setAvailabilityHandler([this](bool available) { trayAvailabilityChanged(available); });
+    // Where the window scrolls, the control that takes the focus comes into view,
+    // however the focus got there.
+    connect(qApp, &QApplication::focusChanged, this, [this](QWidget *, QWidget *now) {
+        if (now && m_scrollArea->widget()->isAncestorOf(now))
+            m_scrollArea->ensureWidgetVisible(now);
+    });
 }
 
 Form1::~Form1()
@@ -145,58 +214,39 @@ Form1::~Form1()
 
 void Form1::createControls()
 {
-    const QFont labelFont = arial(9, true);
-    const QFont buttonFont = arial(11.25, true);
+    // The fixed layout sits in a scroll area that shows itself only on a screen too
+    // small for the window (a large scale factor on a small screen).
+    m_scrollArea = new QScrollArea(this);
+    m_scrollArea->setFrameShape(QFrame::NoFrame);
+    m_scrollArea->setFocusPolicy(Qt::NoFocus);
+    auto *content = new QWidget(m_scrollArea->viewport());
+    content->setFixedSize(tw(8040), tw(5985));
+    setHoverPointer(content, vbDefault, this); // the window's own background
+    m_scrollArea->setWidget(content);
 
-    // Frames, check boxes and buttons give their caption as their accessible name
-    // and announce its changes; a fixed accessible name would go stale.
-    auto frame = [&](const char *name, const QString &caption, QRect geometry) {
-        auto *box = new QGroupBox(caption, this);
-        box->setObjectName(QLatin1String(name));
-        box->setFont(labelFont);
-        box->setGeometry(geometry);
-        box->setStyle(FrameStyle::instance());
-        setHoverPointer(box, vbDefault, this);
-        return box;
-    };
-    auto label = [&](const char *name, const QString &caption, QRect geometry) {
-        auto *lbl = new QLabel(caption, m_frame1);
-        lbl->setObjectName(QLatin1String(name));
-        lbl->setFont(labelFont);
-        lbl->setGeometry(geometry);
-        lbl->adjustSize();
-        // The figures change every few hundred milliseconds: a label that paints
-        // its own background is repainted alone, without the frame behind it.
-        lbl->setAutoFillBackground(true);
-        keepPointer(lbl);
-        return lbl;
-    };
-    auto checkBox = [&](const char *name, const QString &caption, QRect geometry) {
-        auto *box = new QCheckBox(caption, m_frame3);
-        box->setObjectName(QLatin1String(name));
-        box->setFont(labelFont);
-        box->setGeometry(geometry);
-        keepPointer(box);
-        return box;
-    };
-    auto button = [&](const char *name, const QString &caption, int left, int top) {
-        auto *push = new QPushButton(caption, this);
-        push->setObjectName(QLatin1String(name));
-        push->setFont(buttonFont);
-        push->setGeometry(twipRect(left, top, 3840, 405));
-        // Return and keypad Enter press the focused button, as Space does and as on
-        // other desktops; outside a dialog only an auto-default button takes them.
-        push->setAutoDefault(true);
-        keepPointer(push);
-        setHoverPointer(push, vbCustom, this);
-        return push;
-    };
+    createStatusFrame(content);
+    createRamFrame(content);
+    createList(content);
+    createStartupFrame(content);
+    createButtons(content);
 
-    m_frame2 = frame("Frame2", QStringLiteral("Next free will occur in"), twipRect(120, 120, 7800, 850));
+    m_cSysTray1 = new cSysTray(m_platform.tray, this);
+    m_cSysTray1->setTrayIcon(Picture::icon(ProgramIcon::application()));
+
+    setMouseTracking(true);
+    setProperty(HoverProperty, int(vbDefault));
+    installEventFilter(this);
+
+    connectHandlers();
+}
+
+void Form1::createStatusFrame(QWidget *content)
+{
+    m_frame2 = frame(content, "Frame2", QStringLiteral("Next free will occur in"), twipRect(120, 120, 7800, 850), this);
     m_progressBar1 = new QProgressBar(m_frame2);
     m_progressBar1->setObjectName(QStringLiteral("ProgressBar1"));
     m_progressBar1->setStyle(FrameStyle::instance());
-    m_progressBar1->setFont(labelFont);
+    m_progressBar1->setFont(labelFont());
     m_progressBar1->setGeometry(twipRect(240, 285, 7320, 405));
     m_progressBar1->setRange(0, 100);
     m_progressBar1->setValue(0);
@@ -207,13 +257,19 @@ void Form1::createControls()
     // and reads its value.
     m_progressBar1->setAccessibleName(QStringLiteral("Progress to the next free"));
     keepPointer(m_progressBar1);
+}
 
-    m_frame1 = frame("Frame1", QStringLiteral("RAM Information"), twipRect(120, 1060, 7800, 700));
-    m_lblTotalRAM = label("lblTotalRAM", QStringLiteral("Total Ram:"), twipRect(240, 300, 900, 225));
-    m_lblFreeRAM = label("lblFreeRAM", QStringLiteral("Free Ram:"), twipRect(2655, 300, 855, 225));
-    m_lblUsedRAM = label("lblUsedRAM", QStringLiteral("Used Ram:"), twipRect(5040, 300, 915, 225));
+void Form1::createRamFrame(QWidget *content)
+{
+    m_frame1 = frame(content, "Frame1", QStringLiteral("RAM Information"), twipRect(120, 1060, 7800, 700), this);
+    m_lblTotalRAM = label(m_frame1, "lblTotalRAM", QStringLiteral("Total Ram:"), twipRect(240, 300, 900, 225));
+    m_lblFreeRAM = label(m_frame1, "lblFreeRAM", QStringLiteral("Free Ram:"), twipRect(2655, 300, 855, 225));
+    m_lblUsedRAM = label(m_frame1, "lblUsedRAM", QStringLiteral("Used Ram:"), twipRect(5040, 300, 915, 225));
+}
 
-    m_listView1 = new QTreeWidget(this);
+void Form1::createList(QWidget *content)
+{
+    m_listView1 = new QTreeWidget(content);
     m_listView1->setObjectName(QStringLiteral("ListView1"));
     m_listView1->setFont(arial(9, false));
     m_listView1->setGeometry(twipRect(120, 1900, 7800, 1635));
@@ -232,30 +288,48 @@ void Form1::createControls()
     // The list shows no keyboard focus of its own: the style's mark on the current
     // row is lost in the selection's colour. The style's focus frame goes around it
     // while it has the focus (the window filters the list's focus events).
-    m_listFocusFrame = new QFocusFrame(this);
+    m_listFocusFrame = new QFocusFrame(content);
     m_listFocusFrame->hide();
+}
 
-    m_frame3 = frame("Frame3", QStringLiteral("Startup Option"), twipRect(120, 3600, 7800, 700));
-    m_check4 =
-        checkBox("Check4", QStringLiteral("Load this software on Windows startup"), twipRect(240, 300, 3690, 255));
-    m_check8 = checkBox("Check8", QStringLiteral("Minimized to system tray"), twipRect(4305, 300, 2580, 255));
+void Form1::createStartupFrame(QWidget *content)
+{
+    m_frame3 = frame(content, "Frame3", QStringLiteral("Startup Option"), twipRect(120, 3600, 7800, 700), this);
+    m_check4 = checkBox(m_frame3, "Check4", QStringLiteral("Load this software on Windows startup"),
+                        twipRect(240, 300, 3690, 255));
+    m_check8 = checkBox(m_frame3, "Check8", QStringLiteral("Minimized to system tray"), twipRect(4305, 300, 2580, 255));
     m_check8->hide();
+}
 
-    m_pushButton5 = button("PushButton5", Globals::TurnOnAutoFree, 120, 4440);
-    m_pushButton6 = button("PushButton6", QStringLiteral("Free Memory Now (Test)"), 4080, 4440);
-    m_pushButton1 = button("PushButton1", QStringLiteral("View History Log"), 120, 4950);
-    m_pushButton2 = button("PushButton2", QStringLiteral("Copy History To Clipboard"), 4080, 4950);
-    m_pushButton11 = button("PushButton11", QStringLiteral("Help"), 120, 5460);
-    m_pushButton12 = button("PushButton12", QStringLiteral("Clear History Log"), 4080, 5460);
-
-    m_cSysTray1 = new cSysTray(m_platform.tray, this);
-    m_cSysTray1->setTrayIcon(Picture::icon(ProgramIcon::application()));
-
-    setMouseTracking(true);
-    setProperty(HoverProperty, int(vbDefault));
-    installEventFilter(this);
-
-    connectHandlers();
+void Form1::createButtons(QWidget *content)
+{
+    // Two columns, three rows, in twips.
+    const struct {
+        QPushButton *Form1::*member;
+        const char *name;
+        QString caption;
+        int left;
+        int top;
+    } buttons[] = {
+        {&Form1::m_pushButton5, "PushButton5", Globals::TurnOnAutoFree, 120, 4440},
+        {&Form1::m_pushButton6, "PushButton6", QStringLiteral("Free Memory Now (Test)"), 4080, 4440},
+        {&Form1::m_pushButton1, "PushButton1", QStringLiteral("View History Log"), 120, 4950},
+        {&Form1::m_pushButton2, "PushButton2", QStringLiteral("Copy History To Clipboard"), 4080, 4950},
+        {&Form1::m_pushButton11, "PushButton11", QStringLiteral("Help"), 120, 5460},
+        {&Form1::m_pushButton12, "PushButton12", QStringLiteral("Clear History Log"), 4080, 5460},
+    };
+    for (const auto &spec : buttons) {
+        auto *push = new QPushButton(spec.caption, content);
+        push->setObjectName(QLatin1String(spec.name));
+        push->setFont(arial(11.25, true));
+        push->setGeometry(twipRect(spec.left, spec.top, 3840, 405));
+        // Return and keypad Enter press the focused button, as Space does and as on
+        // other desktops; outside a dialog only an auto-default button takes them.
+        push->setAutoDefault(true);
+        keepPointer(push);
+        setHoverPointer(push, vbCustom, this);
+        this->*spec.member = push;
+    }
 }
 
 void Form1::connectHandlers()
@@ -387,6 +461,10 @@ bool Form1::eventFilter(QObject *watched, QEvent *event)
 {
     if (event->type() == QEvent::ApplicationPaletteChange && watched == this)
         applyColours();
+    // Under a style sheet a widget no longer inherits its parent's palette: the
+    // layout's own widget is handed the window's, and passes it on.
+    if (event->type() == QEvent::PaletteChange && watched == this)
+        m_scrollArea->widget()->setPalette(palette());
     if ((event->type() == QEvent::FocusIn || event->type() == QEvent::FocusOut) && watched == m_listView1)
         m_listFocusFrame->setWidget(event->type() == QEvent::FocusIn ? m_listView1 : nullptr);
     if (event->type() == QEvent::MouseButtonPress && watched == m_listView1->viewport())

@@ -19,6 +19,7 @@ class QGroupBox;
 class QLabel;
 class QProgressBar;
 class QPushButton;
+class QScrollArea;
 class QTreeWidget;
 class cSysTray;
 
@@ -87,6 +88,11 @@ protected:
 
 private:
     void createControls();
+    void createStatusFrame(QWidget *content);
+    void createRamFrame(QWidget *content);
+    void createList(QWidget *content);
+    void createStartupFrame(QWidget *content);
+    void createButtons(QWidget *content);
     void applyColours();
     void showSkinBackground();
     void setTabOrder();
@@ -128,6 +134,7 @@ private:
     // selection, so that one click is handled once.
     bool m_listPressPending = false;
 
+    QScrollArea *m_scrollArea = nullptr;
     QGroupBox *m_frame1 = nullptr;
     QGroupBox *m_frame2 = nullptr;
     QGroupBox *m_frame3 = nullptr;

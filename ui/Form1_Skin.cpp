@@ -55,6 +55,19 @@ void showBackground(QWidget *widget, const QColor &colour)
     widget->setAutoFillBackground(true); // frames, labels and check boxes paint none of their own
 }
 
+// A few reasons, then how many more: a box of every reason of a skin that names
+// many pictures would be taller than the screen.
+QString refusedList(const QStringList &refused)
+{
+    constexpr qsizetype Shown = 3;
+    if (refused.size() <= Shown)
+        return refused.join(u'\n');
+    const qsizetype more = refused.size() - Shown;
+    return refused.first(Shown).join(u'\n')
+        + (more == 1 ? QStringLiteral("\nAnd 1 more picture was left out.")
+                     : QStringLiteral("\nAnd %1 more pictures were left out.").arg(more));
+}
+
 } // namespace
 
 void Form1::ApplySkin()
@@ -75,7 +88,7 @@ void Form1::ApplySkin()
     // The skin's text colours are known now.
     showSkinBackground();
     if (const QStringList refused = m_skinFramework1.refusedPictures(); !refused.isEmpty())
-        throw Failure(refused.join(u'\n'));
+        throw Failure(refusedList(refused));
 }
 
 // The desktop's button face, as the scheme now in force has it, unless the skin

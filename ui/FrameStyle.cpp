@@ -1,5 +1,7 @@
 #include "FrameStyle.h"
 
+#include "ui/Contrast.h"
+
 #include <QApplication>
 #include <QGroupBox>
 #include <QPainter>
@@ -43,11 +45,58 @@ void drawEdges(QPainter *painter, const QRect &rect, const QColor &colour)
     painter->fillRect(QRect(QPoint(right, upper + 1), QPoint(right, lower - 1)), colour);
 }
 
+// The least contrast of a tick against its box, and of the box against what is behind it.
+constexpr double MinimumForMarks = 3.0;
+
+QColor mixed(const QColor &from, const QColor &to, qreal share)
+{
+    return QColor::fromRgbF(from.redF() + (to.redF() - from.redF()) * share,
+                            from.greenF() + (to.greenF() - from.greenF()) * share,
+                            from.blueF() + (to.blueF() - from.blueF()) * share);
+}
+
+// Fusion draws a check box's tick in the text colour made darker, its box in the
+// base colour inside an outline it takes from the window colour; other styles
+// take them from the same roles. A scheme or a skin may leave the tick on a box
+// of nearly its own colour (a skin's dark text on a dark scheme's base), or the
+// box on a background of its own colour: those colours are then moved until
+// each stands out enough.
+QPalette readableIndicator(QPalette palette, const QColor &behind)
+{
+    const QColor fill = palette.color(QPalette::Base);
+    if (Contrast::ratio(palette.color(QPalette::Text).darker(120), fill) < MinimumForMarks)
+        palette.setColor(QPalette::Text, Contrast::readableOn(fill, palette.color(QPalette::Text)));
+    const auto outline = [](const QColor &window) { return window.darker(140).lighter(110); };
+    if (Contrast::ratio(fill, behind) >= MinimumForMarks
+        || Contrast::ratio(outline(palette.color(QPalette::Window)), behind) >= MinimumForMarks)
+        return palette;
+    const QColor away =
+        Contrast::ratio(Qt::black, behind) >= Contrast::ratio(Qt::white, behind) ? Qt::black : Qt::white;
+    QColor window = behind;
+    for (int step = 1; step <= 10 && Contrast::ratio(outline(window), behind) < MinimumForMarks; ++step)
+        window = mixed(behind, away, step / 10.0);
+    palette.setColor(QPalette::Window, window);
+    return palette;
+}
+
 } // namespace
 
 void FrameStyle::drawPrimitive(PrimitiveElement element, const QStyleOption *option, QPainter *painter,
                                const QWidget *widget) const
 {
+    // Whatever the style (a platform theme may put its own proxy over Fusion).
+    if (element == PE_IndicatorCheckBox) {
+        if (const auto *box = qstyleoption_cast<const QStyleOptionButton *>(option)) {
+            QStyleOptionButton readable(*box);
+            // A style sheet hands the style a palette of its own; what is behind the
+            // box is what the check box paints.
+            readable.palette = readableIndicator(box->palette,
+                                                 widget ? widget->palette().color(widget->backgroundRole())
+                                                        : box->palette.color(QPalette::Window));
+            QProxyStyle::drawPrimitive(element, &readable, painter, widget);
+            return;
+        }
+    }
     if (element != PE_FrameGroupBox || baseStyle()->name() != u"fusion") {
         QProxyStyle::drawPrimitive(element, option, painter, widget);
         return;

@@ -6,7 +6,8 @@
 // groove drawn as plain lines. Fusion draws the frames from a picture, and
 // loading that picture makes Qt load every image plugin it has to ask whether
 // one reads the picture better; its groove is antialiased, which the raster
-// engine hands to a thread pool on every step of the bar.
+// engine hands to a thread pool on every step of the bar. A check box's tick and
+// box stand out whatever the scheme and the skin.
 class FrameStyle : public QProxyStyle {
     FrameStyle();
 

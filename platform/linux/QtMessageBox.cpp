@@ -1,29 +1,77 @@
 #include "QtMessageBox.h"
 
 #include <QApplication>
+#include <QGridLayout>
+#include <QLabel>
 #include <QMessageBox>
 #include <QRegularExpression>
+#include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QStyle>
 #include <QWindow>
+
+#include <algorithm>
 
 namespace {
 
-// The box wraps a text wider than about half the screen, and a line may break after
-// any "/" of a web address. A word joiner after each of its characters keeps it whole.
-QString withWholeAddresses(const QString &text)
+// The widths Qt gives a message box when it is shown: a text wider than the soft
+// limit is wrapped; a box wider than the hard limit wraps anywhere, inside words.
+int softLimit(const QRect &screen)
 {
-    static const QRegularExpression address(QStringLiteral(R"(https?://\S+)"));
-    QString shown;
-    qsizetype done = 0;
-    for (const QRegularExpressionMatch &match : address.globalMatch(text)) {
-        shown += text.mid(done, match.capturedStart() - done);
-        for (qsizetype i = match.capturedStart(); i < match.capturedEnd(); ++i) {
-            shown += text[i];
-            if (!text[i].isHighSurrogate() && i + 1 < match.capturedEnd())
-                shown += QChar(0x2060);
-        }
-        done = match.capturedEnd();
+    return std::min(screen.width() / 2, 500);
+}
+
+int hardLimit(const QRect &screen)
+{
+    return screen.width() <= 1024 ? screen.width() : std::min(screen.width() - 480, 1000);
+}
+
+// A wrapped line may break after any "/" of a web address. The text is left as it
+// is (a copy or a screen reader gets it exactly); the box is made wide enough for
+// each line that holds an address, as far as it may grow.
+void keepAddressesWhole(QMessageBox &box, QLabel &label, const QRect &screen)
+{
+    static const QRegularExpression address(QStringLiteral(R"(https?://\S)"));
+    int widest = 0;
+    for (const QString &line : box.text().split(u'\n')) {
+        if (line.contains(address))
+            widest = std::max(widest, label.fontMetrics().horizontalAdvance(line) + 2);
     }
-    return shown + text.mid(done);
+    if (widest == 0)
+        return;
+    label.setMinimumWidth(widest);
+    box.layout()->activate();
+    const int over = box.layout()->totalMinimumSize().width() - hardLimit(screen);
+    if (over > 0)
+        label.setMinimumWidth(std::max(0, widest - over));
+}
+
+// A text taller than the screen leaves the buttons off it: the text scrolls then,
+// wrapped as Qt wraps a long text, and the box keeps to the screen's height.
+void fitTheScreen(QMessageBox &box, QLabel &label, const QRect &screen)
+{
+    auto *grid = qobject_cast<QGridLayout *>(box.layout());
+    const auto *buttons = box.findChild<QWidget *>(QStringLiteral("qt_msgbox_buttonbox"));
+    if (!grid || !buttons)
+        return;
+    const int width = softLimit(screen);
+    label.setWordWrap(true);
+    const QMargins margins = grid->contentsMargins();
+    // The window's title bar and frame, which the style can only estimate.
+    const int frame = 2 * box.style()->pixelMetric(QStyle::PM_TitleBarHeight);
+    const int room = screen.height() - margins.top() - margins.bottom() - grid->verticalSpacing()
+        - buttons->sizeHint().height() - frame;
+    if (label.heightForWidth(width) <= room)
+        return;
+    auto *scroll = new QScrollArea;
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    scroll->setWidgetResizable(true);
+    delete grid->replaceWidget(&label, scroll);
+    scroll->setWidget(&label);
+    // Wider than the soft limit, so that Qt keeps the text wrapped.
+    scroll->setFixedSize(width + scroll->verticalScrollBar()->sizeHint().width(), std::max(room, 0));
 }
 
 } // namespace
@@ -40,16 +88,23 @@ int QtMessageBox::MsgBox(const QString &text, int style, const QString &title)
         box.windowHandle()->setTransientParent(owner->windowHandle());
     }
     box.setWindowTitle(title);
-    box.setText(withWholeAddresses(text));
+    box.setText(text);
     if (style & vbExclamation)
         box.setIcon(QMessageBox::Warning);
     if ((style & 0xF) == vbYesNo) {
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
         box.setDefaultButton(QMessageBox::Yes);
         box.setEscapeButton(QMessageBox::No);
-        return box.exec() == QMessageBox::Yes ? vbYes : vbNo;
+    } else {
+        box.setStandardButtons(QMessageBox::Ok);
     }
-    box.setStandardButtons(QMessageBox::Ok);
-    box.exec();
+    if (auto *label = box.findChild<QLabel *>(QStringLiteral("qt_msgbox_label")); label && box.screen()) {
+        const QRect screen = box.screen()->availableGeometry();
+        keepAddressesWhole(box, *label, screen);
+        fitTheScreen(box, *label, screen);
+    }
+    const int pressed = box.exec();
+    if ((style & 0xF) == vbYesNo)
+        return pressed == QMessageBox::Yes ? vbYes : vbNo;
     return vbOK;
 }

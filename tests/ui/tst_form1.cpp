@@ -102,6 +102,8 @@ private slots:
     void hoverPointer();
     void startUpFiles_data();
     void startUpFiles();
+    void refusedPictures_data();
+    void refusedPictures();
     void darkPaletteContrast_data();
     void darkPaletteContrast();
     void captionOnScreen();
@@ -516,6 +518,33 @@ void TestForm1::startUpFiles()
         QCOMPARE(m_form->cursor().pixmap().toImage().convertToFormat(QImage::Format_ARGB32),
                  qt.read().convertToFormat(QImage::Format_ARGB32));
     }
+}
+
+void TestForm1::refusedPictures_data()
+{
+    QTest::addColumn<int>("missing"); // pictures the skin names that are not there
+    QTest::addColumn<QString>("last"); // the last line of the reasons
+    QTest::newRow("3, each named") << 3 << "m3.png";
+    QTest::newRow("4, the last counted") << 4 << "And 1 more picture was left out.";
+    QTest::newRow("60, all but 3 counted") << 60 << "And 57 more pictures were left out.";
+}
+
+void TestForm1::refusedPictures()
+{
+    QFETCH(int, missing);
+    QFETCH(QString, last);
+    QTemporaryDir folder;
+    QVERIFY(QDir(folder.path()).mkdir(QStringLiteral("x")));
+    QFile skin(folder.filePath(QStringLiteral("x/o.cjs")));
+    QVERIFY(skin.open(QIODevice::WriteOnly));
+    for (int i = 1; i <= missing; ++i)
+        skin.write(QStringLiteral("QLabel#m%1 { image: url(m%1.png) }\n").arg(i).toUtf8());
+    skin.close();
+    m_platform.process.folder = folder.path();
+    m_form->Form_Load();
+    const QStringList reasons = m_platform.msgBox.shown.value(0).text.section(u'\r', 0, 0).split(u'\n');
+    QCOMPARE(reasons.size(), qMin(missing, 4));
+    QVERIFY2(reasons.last().contains(last), qPrintable(reasons.last()));
 }
 
 void TestForm1::darkPaletteContrast_data()

@@ -1,8 +1,12 @@
 #include "platform/linux/QtMessageBox.h"
 
 #include <QAbstractButton>
+#include <QAccessible>
 #include <QApplication>
+#include <QClipboard>
+#include <QLabel>
 #include <QMessageBox>
+#include <QScreen>
 #include <QTest>
 #include <QTimer>
 #include <QWindow>
@@ -23,10 +27,19 @@ void TestQtMessageBox::styles_data()
     QTest::addColumn<int>("icon");
     QTest::addColumn<int>("buttons");
     QTest::addColumn<int>("answer");
-    QTest::newRow("OK only") << 0 << int(QMessageBox::Ok) << int(QMessageBox::NoIcon) << 1 << int(vbOK);
-    QTest::newRow("exclamation") << 48 << int(QMessageBox::Ok) << int(QMessageBox::Warning) << 1 << int(vbOK);
-    QTest::newRow("yes/no answered Yes") << 4 << int(QMessageBox::Yes) << int(QMessageBox::NoIcon) << 2 << int(vbYes);
-    QTest::newRow("yes/no answered No") << 4 << int(QMessageBox::No) << int(QMessageBox::NoIcon) << 2 << int(vbNo);
+    QTest::addColumn<QString>("text"); // its lines shown whole and on the screen
+    const QString sure = QStringLiteral("Are you sure?");
+    QTest::newRow("OK only") << 0 << int(QMessageBox::Ok) << int(QMessageBox::NoIcon) << 1 << int(vbOK) << sure;
+    QTest::newRow("exclamation") << 48 << int(QMessageBox::Ok) << int(QMessageBox::Warning) << 1 << int(vbOK) << sure;
+    QTest::newRow("yes/no answered Yes") << 4 << int(QMessageBox::Yes) << int(QMessageBox::NoIcon) << 2 << int(vbYes)
+                                         << sure;
+    QTest::newRow("yes/no answered No") << 4 << int(QMessageBox::No) << int(QMessageBox::NoIcon) << 2 << int(vbNo)
+                                        << sure;
+    QStringList lines(60, QStringLiteral("The file /tmp/x/m.png could not be opened."));
+    const auto ok = [](const char *name) -> QTestData & { return QTest::newRow(name) << 0 << 0x400 << 0 << 1 << 1; };
+    ok("an address kept on its line") << "Questions? Please contact Team Corvane at https://corvane.example/contact";
+    ok("three lines, in the box") << lines.first(3).join(u'\n');
+    ok("sixty lines, scrolled") << lines.join(u'\n');
 }
 
 void TestQtMessageBox::styles()
@@ -36,6 +49,7 @@ void TestQtMessageBox::styles()
     QFETCH(int, icon);
     QFETCH(int, buttons);
     QFETCH(int, answer);
+    QFETCH(QString, text);
 
     // A window wearing a style sheet (a skin) is active: the box stays over it, without its look.
     QWidget owner;
@@ -43,8 +57,9 @@ void TestQtMessageBox::styles()
     owner.show();
     owner.activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(&owner));
-    QString seenTitle, seenText;
-    int seenIcon = -1, seenButtons = -1;
+    QString seenTitle, seenText, copied, spoken;
+    int seenIcon = -1, seenButtons = -1, seenLines = 0;
+    bool onScreen = false;
     QTimer::singleShot(0, [&] {
         auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
         QVERIFY(box);
@@ -54,12 +69,23 @@ void TestQtMessageBox::styles()
         seenText = box->text();
         seenIcon = box->icon();
         seenButtons = int(box->buttons().size());
+        auto *label = box->findChild<QLabel *>(QStringLiteral("qt_msgbox_label"));
+        label->setSelection(0, int(text.size()));
+        QTest::keySequence(label, QKeySequence::Copy);
+        copied = QApplication::clipboard()->text();
+        spoken = QAccessible::queryAccessibleInterface(label)->text(QAccessible::Name);
+        seenLines = qRound(label->height() / double(label->fontMetrics().lineSpacing()));
+        onScreen = box->screen()->availableGeometry().contains(box->frameGeometry());
         box->button(QMessageBox::StandardButton(press))->click();
     });
     QtMessageBox msgBox;
-    QCOMPARE(msgBox.MsgBox(QStringLiteral("Are you sure?"), style, QStringLiteral("Ramtidy")), answer);
+    QCOMPARE(msgBox.MsgBox(text, style, QStringLiteral("Ramtidy")), answer);
     QCOMPARE(seenTitle, QStringLiteral("Ramtidy"));
-    QCOMPARE(seenText, QStringLiteral("Are you sure?"));
+    QCOMPARE(seenText, text);
+    QCOMPARE(copied, text);
+    QCOMPARE(spoken, text);
+    QCOMPARE(seenLines, text.count(u'\n') + 1);
+    QVERIFY(onScreen);
     QCOMPARE(seenIcon, icon);
     QCOMPARE(seenButtons, buttons);
 }
