@@ -1,5 +1,7 @@
-// The header of a cursor file found in the program folder.
+// A cursor file found in the program folder: its directory, and its picture
+// against Qt's own reading of the file.
 #include "platform/Failure.h"
+#include "tests/support/oracles/QtCursorReading.h"
 #include "ui/HandCursor.h"
 
 #include <cstdlib>
@@ -14,8 +16,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         const int height = size > 7 && data[7] ? data[7] : 256;
         if (hot.x() < 0 || hot.y() < 0 || hot.x() >= width || hot.y() >= height)
             std::abort();
-        // The picture's own header, read without decoding the picture.
-        HandCursor::pictureSize(bytes);
+        // A picture is read only where Qt reads the same one.
+        if (HandCursor::picture(bytes) != expectedCursorPicture(bytes))
+            std::abort();
     } catch (const Failure &) {
     }
     return 0;
