@@ -59,6 +59,7 @@ void TestHandCursor::picture_data()
     QTest::newRow("no height") << set(set(c32, 7, QByteArray(1, 0)), 30, QByteArray(4, 0)) << true << "32 by 0 pixels";
     QTest::newRow("listed 16 wide, 32 in its header") << set(c32, 6, "\x10") << true << "";
     QTest::newRow("listed 16 high, 32 in its header") << set(c32, 7, "\x10") << true << "";
+    QTest::newRow("16-bit, which Qt does not read") << set(c32, 36, "\x10") << true << "Unable to read image data";
     QTest::newRow("24-bit") << set(c32, 36, "\x18") << true << "";
     QTest::newRow("alpha all zero, mask one byte short") << set(cursor(32, 32, 0).chopped(1), 14, QByteArray::fromHex("a7100000")) << true << "";
     QTest::newRow("21 bytes") << c1.left(21) << true << "too short";
