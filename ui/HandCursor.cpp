@@ -83,17 +83,12 @@ QPoint hotSpot(const QByteArray &bytes)
     const quint16 count = word(bytes, 4);
     if (count == 0 || bytes.size() < DirectorySize + qint64(count) * EntrySize)
         throw notACursor(QStringLiteral("its list of images is empty or cut short."));
-    // An entry's width and height of 0 mean 256.
-    const int width = quint8(bytes[DirectorySize]) ? quint8(bytes[DirectorySize]) : 256;
-    const int height = quint8(bytes[DirectorySize + 1]) ? quint8(bytes[DirectorySize + 1]) : 256;
     const quint16 x = word(bytes, DirectorySize + 4);
     const quint16 y = word(bytes, DirectorySize + 6);
     const quint64 size = dword(bytes, DirectorySize + 8);
     const quint64 offset = dword(bytes, DirectorySize + 12);
     if (size == 0 || offset + size > quint64(bytes.size()))
         throw notACursor(QStringLiteral("its first image lies outside the file."));
-    if (x >= width || y >= height)
-        throw notACursor(QStringLiteral("its hotspot lies outside the picture."));
     return {x, y};
 }
 
@@ -125,15 +120,19 @@ QImage picture(const QByteArray &bytes)
                              .arg(size.width())
                              .arg(size.height())
                              .arg(MaxSide));
-    if (QImage image = trueColour(bytes, dword(bytes, DirectorySize + 12), size); !image.isNull())
-        return image;
-    QByteArray data = bytes;
-    QBuffer buffer(&data);
-    QImageReader reader(&buffer, "ico");
-    reader.setAutoDetectImageFormat(false); // asking every other plugin would load them all
-    QImage image = reader.read();
-    if (image.isNull())
-        throw notACursor(reader.errorString());
+    QImage image = trueColour(bytes, dword(bytes, DirectorySize + 12), size);
+    if (image.isNull()) {
+        QByteArray data = bytes;
+        QBuffer buffer(&data);
+        QImageReader reader(&buffer, "ico");
+        reader.setAutoDetectImageFormat(false); // asking every other plugin would load them all
+        image = reader.read();
+        if (image.isNull())
+            throw notACursor(reader.errorString());
+    }
+    // X refuses a hotspot outside the picture.
+    if (!image.rect().contains(hotSpot(bytes)))
+        throw notACursor(QStringLiteral("its hotspot lies outside the picture."));
     return image;
 }
 

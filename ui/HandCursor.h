@@ -21,7 +21,8 @@ QSize pictureSize(const QByteArray &bytes);
 
 // The first picture of the file, as Qt's reader has it, but for a 32-bit
 // picture without alpha, which is opaque through its mask. Throws Failure when
-// it is larger than a pointer can be or cannot be decoded.
+// it is larger than a pointer can be, cannot be decoded, or the hotspot lies
+// outside it.
 QImage picture(const QByteArray &bytes);
 
 // The cursor the file holds. Throws Failure when it is not a loadable cursor.

@@ -79,6 +79,9 @@ void TestHandCursor::picture_data()
     QTest::newRow("hotspot one below it") << set(c32, 12, "\x20") << true << "outside the picture";
     QTest::newRow("256 wide, hotspot at its edge") << set(c256, 10, "\xff") << true << "";
     QTest::newRow("256 wide, hotspot one past it") << set(c256, 11, "\1") << true << "outside the picture";
+    QTest::newRow("listed 0 wide, 32 in its header, hotspot at 31") << set(set(c32, 6, QByteArray(1, 0)), 10, "\x1f") << true << "";
+    QTest::newRow("listed 0 wide, 32 in its header, hotspot at 32") << set(set(c32, 6, QByteArray(1, 0)), 10, "\x20") << true << "outside the picture";
+    QTest::newRow("listed 0 high, 32 in its header, hotspot at 32") << set(set(c32, 7, QByteArray(1, 0)), 12, "\x20") << true << "outside the picture";
     QTest::newRow("256 high, hotspot one below it") << set(c256, 13, "\1") << true << "outside the picture";
     // clang-format on
 }
