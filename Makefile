@@ -5,8 +5,13 @@ CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo
 SANITIZE_BUILD ?= $(BUILD)-asan
 FUZZ_BUILD ?= $(BUILD)-fuzz
 FUZZ_SECONDS ?= 600
+# Branch coverage of the unit suite (gcc --coverage), a build of its own; not part of `make test`.
+COVERAGE_BUILD ?= $(BUILD)-coverage
+COVERAGE_FILES = platform/linux/IniSettingsStore.cpp platform/linux/PosixFileSystem.cpp \
+  platform/linux/DesktopEntry.cpp platform/linux/XdgAutostart.cpp platform/XdgFolders.cpp \
+  ui/SkinFramework.cpp ui/HandCursor.cpp platform/linux/TerminationSignals.cpp
 
-.PHONY: all setup build run stop test format format-check test-sanitize test-fuzz fuzz bench footprint package clean
+.PHONY: all setup build run stop test test-passes format format-check test-sanitize test-fuzz fuzz coverage bench footprint package clean
 
 all: build
 
@@ -23,7 +28,12 @@ run: build
 stop:
 	@bash e2e/run.sh $(BUILD) --stop
 
+# Every pass, then a check that they left the machine as they found it: no account or group,
+# the packages as they were, nothing in /var/tmp.
 test: build
+	@bash packaging/check-machine-unchanged.sh $(MAKE) --no-print-directory test-passes
+
+test-passes:
 	@cd $(BUILD) && ctest --output-on-failure --timeout 300
 	@$(MAKE) --no-print-directory format-check
 	@$(MAKE) --no-print-directory test-sanitize
@@ -56,6 +66,22 @@ test-fuzz: setup
 fuzz: setup
 	$(call run_fuzz,$(FUZZ_SECONDS))
 
+# The unit suite alone, built with --coverage; gcovr prints the branch coverage of the readers
+# and writers above and writes an HTML report to $(COVERAGE_BUILD)/coverage/index.html.
+# Branches that only a thrown exception takes (and those the compiler proves unreachable) are
+# left out: every call that may throw would otherwise count as a branch.
+coverage: setup
+	@cmake -S . -B $(COVERAGE_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug \
+	  -DCMAKE_CXX_FLAGS=--coverage -DCMAKE_EXE_LINKER_FLAGS=--coverage $(COVERAGE_FLAGS) >/dev/null
+	@cd $(COVERAGE_BUILD) && nice cmake --build . --target $$(ctest -L unit -N | sed -n 's/^ *Test *#[0-9]*: //p')
+	@find $(COVERAGE_BUILD) -name '*.gcda' -delete
+	@cd $(COVERAGE_BUILD) && nice ctest -L unit --output-on-failure --timeout 300
+	@mkdir -p $(COVERAGE_BUILD)/coverage
+	@gcovr --root . --object-directory $(COVERAGE_BUILD) $(addprefix --filter ,$(COVERAGE_FILES)) \
+	  --exclude-directories '.*/CMakeFiles/[0-9.]+' --exclude-throw-branches --exclude-unreachable-branches \
+	  --branches --sort-percentage \
+	  --txt --html-details $(COVERAGE_BUILD)/coverage/index.html
+
 package: build
 	@cmake --build $(BUILD) --target package
 
@@ -73,4 +99,5 @@ footprint: build
 	@/usr/bin/python3 bench/footprint.py --ramtidy $(BUILD)/ramtidy $(FOOTPRINT_ARGS)
 
 clean:
-	@rm -rf $(BUILD) $(SANITIZE_BUILD) $(FUZZ_BUILD)
+	@rm -rf $(BUILD) $(SANITIZE_BUILD) $(FUZZ_BUILD) $(COVERAGE_BUILD)
+	@find /var/tmp -mindepth 1 -maxdepth 1 -user "$$(id -u)" -name 'ramtidy-tests[.-]*' -exec rm -rf {} +

@@ -61,8 +61,15 @@ class InstalledPackage(unittest.TestCase):
         entry = pathlib.Path("/etc/xdg/autostart/ramtidy.desktop")
         saved = entry.read_bytes() if entry.exists() else None
         self.addCleanup(lambda: entry.write_bytes(saved) if saved is not None else entry.unlink(missing_ok=True))
+        # The package as it was: an installed version comes back from its own files (dpkg-repack).
         installed = subprocess.run(["dpkg-query", "-W", "-f=${Status}", "ramtidy"], capture_output=True, text=True)
-        self.addCleanup(apt, *(["install", DEB] if "ok installed" in installed.stdout else ["remove", "ramtidy"]))
+        if "ok installed" in installed.stdout:
+            kept = tempfile.mkdtemp(prefix="ramtidy-installed-")
+            self.addCleanup(shutil.rmtree, kept)
+            subprocess.run(["dpkg-repack", "ramtidy"], cwd=kept, check=True, capture_output=True, timeout=120)
+            self.addCleanup(apt, "install", "--reinstall", "--allow-downgrades", *pathlib.Path(kept).glob("*.deb"))
+        else:
+            self.addCleanup(apt, "purge", "ramtidy")
         for program, stays in (("/opt/other/ramtidy", True), ("/usr/lib/ramtidy/ramtidy", False)):
             apt("install", "--reinstall", "--no-install-recommends", DEB)
             entry.write_text(f'[Desktop Entry]\nType=Application\nName=Ramtidy\nExec="{program}"\n')

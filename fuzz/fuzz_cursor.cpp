@@ -1,5 +1,7 @@
-// The header of a cursor file found in the program folder.
+// A cursor file found in the program folder: its directory, and its picture
+// against Qt's own reading of the file.
 #include "platform/Failure.h"
+#include "tests/support/oracles/QtCursorReading.h"
 #include "ui/HandCursor.h"
 
 #include <cstdlib>
@@ -9,13 +11,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     const QByteArray bytes(reinterpret_cast<const char *>(data), qsizetype(size));
     try {
         const QPoint hot = HandCursor::hotSpot(bytes);
-        // A hotspot is accepted only inside the picture the header declares.
-        const int width = size > 6 && data[6] ? data[6] : 256;
-        const int height = size > 7 && data[7] ? data[7] : 256;
-        if (hot.x() < 0 || hot.y() < 0 || hot.x() >= width || hot.y() >= height)
+        // A picture is read only where Qt reads the same one, and only with its
+        // hotspot inside.
+        const QImage picture = HandCursor::picture(bytes);
+        if (!picture.rect().contains(hot) || picture != expectedCursorPicture(bytes))
             std::abort();
-        // The picture's own header, read without decoding the picture.
-        HandCursor::pictureSize(bytes);
     } catch (const Failure &) {
     }
     return 0;

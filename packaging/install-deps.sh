@@ -3,8 +3,8 @@
 set -euo pipefail
 
 packages=(
-  # build
-  cmake ninja-build g++ make pkg-config git clang-format qt6-base-dev qt6-base-dev-tools qt6-base-private-dev libxcb1-dev libbenchmark-dev
+  # build, and `make coverage` (gcovr)
+  cmake ninja-build g++ make pkg-config git clang-format gcovr qt6-base-dev qt6-base-dev-tools qt6-base-private-dev libxcb1-dev libbenchmark-dev
   # fuzz targets: clang with its libFuzzer and sanitizer runtimes
   clang libclang-rt-dev
   # run: Arial is mapped onto the metric-compatible Liberation fonts
@@ -17,6 +17,8 @@ packages=(
   dex passwd
   # the Debian package (`make package`: dpkg-shlibdeps and file) and its checks
   dpkg-dev file lintian desktop-file-utils appstream
+  # e2e_package puts back an installed version it replaced, rebuilt from its files
+  dpkg-repack
   # end-to-end on a private session bus: the window read through AT-SPI, and the
   # tray item registered with a StatusNotifierWatcher (status-notifier-watcher)
   dbus-daemon dbus-bin at-spi2-core python3-pyatspi python3-dbus haskell-status-notifier-item-utils

@@ -31,37 +31,43 @@ Failure notACursor(const QString &why)
     return Failure(QStringLiteral("The cursor file is not a loadable cursor: %1").arg(why));
 }
 
-// A 32-bit picture with its mask, the kind HAND-M.CUR holds, read here: Qt's reader
-// would first scan every image plugin, several milliseconds of every start. Any
-// other kind is left to Qt.
-QImage trueColour(const QByteArray &image, QSize size)
+constexpr int HeaderSize = 40;
+constexpr char PngMagic[] = "\x89PNG\r\n\x1a\n";
+
+// A 32-bit picture with its mask, the kind HAND-M.CUR holds, read here as Qt's
+// reader lays it out (the directory's size, 0 meaning the header's; the rows
+// after a 40-byte header, bottom up, then the mask's): Qt's reader would first
+// scan every image plugin, several milliseconds of every start. Any other kind
+// is left to Qt. Null when the bytes are not of that kind.
+QImage trueColour(const QByteArray &bytes, quint32 offset, QSize size)
 {
-    constexpr int HeaderSize = 40;
     const qint64 maskStride = (size.width() + 31) / 32 * 4;
-    const qint64 length = HeaderSize + (qint64(size.width()) * 4 + maskStride) * size.height();
-    if (size.isEmpty() || image.size() < length || dword(image, 0) != HeaderSize || word(image, 12) != 1
-        || word(image, 14) != 32 || dword(image, 16) != 0)
+    const qint64 pixels = offset + qint64(HeaderSize);
+    const qint64 mask = pixels + qint64(size.width()) * 4 * size.height();
+    if (bytes.size() < mask + maskStride * size.height() || word(bytes, offset + 14) != 32)
         return {};
     QImage picture(size, QImage::Format_ARGB32);
     bool alpha = false;
-    for (int y = 0; y < size.height(); ++y) { // rows from the bottom up
-        const int row = HeaderSize + (size.height() - 1 - y) * size.width() * 4;
+    for (int y = 0; y < size.height(); ++y) {
+        const qint64 row = pixels + qint64(size.height() - 1 - y) * size.width() * 4;
         auto *line = reinterpret_cast<QRgb *>(picture.scanLine(y));
         for (int x = 0; x < size.width(); ++x) {
-            line[x] = dword(image, row + x * 4);
+            line[x] = dword(bytes, row + x * 4);
             alpha |= qAlpha(line[x]) != 0;
         }
     }
-    // A picture without alpha takes its transparency from the mask.
+    // Qt's reading keeps the alpha as it stands, whatever the mask. A picture whose
+    // alpha is all zero was drawn before alpha: Windows shows it opaque through
+    // its mask, where Qt's reading is an invisible pointer.
     for (int y = 0; y < size.height() && !alpha; ++y) {
-        const qint64 row = HeaderSize + qint64(size.width()) * 4 * size.height() + (size.height() - 1 - y) * maskStride;
+        const qint64 row = mask + (size.height() - 1 - y) * maskStride;
         auto *line = reinterpret_cast<QRgb *>(picture.scanLine(y));
         for (int x = 0; x < size.width(); ++x) {
-            const bool clear = quint8(image[row + x / 8]) & (0x80 >> (x % 8));
+            const bool clear = quint8(bytes[row + x / 8]) & (0x80 >> (x % 8));
             line[x] = clear ? 0 : line[x] | 0xFF000000;
         }
     }
-    return picture;
+    return picture.convertToFormat(QImage::Format_ARGB32_Premultiplied);
 }
 
 } // namespace
@@ -77,17 +83,12 @@ QPoint hotSpot(const QByteArray &bytes)
     const quint16 count = word(bytes, 4);
     if (count == 0 || bytes.size() < DirectorySize + qint64(count) * EntrySize)
         throw notACursor(QStringLiteral("its list of images is empty or cut short."));
-    // An entry's width and height of 0 mean 256.
-    const int width = quint8(bytes[DirectorySize]) ? quint8(bytes[DirectorySize]) : 256;
-    const int height = quint8(bytes[DirectorySize + 1]) ? quint8(bytes[DirectorySize + 1]) : 256;
     const quint16 x = word(bytes, DirectorySize + 4);
     const quint16 y = word(bytes, DirectorySize + 6);
     const quint64 size = dword(bytes, DirectorySize + 8);
     const quint64 offset = dword(bytes, DirectorySize + 12);
     if (size == 0 || offset + size > quint64(bytes.size()))
         throw notACursor(QStringLiteral("its first image lies outside the file."));
-    if (x >= width || y >= height)
-        throw notACursor(QStringLiteral("its hotspot lies outside the picture."));
     return {x, y};
 }
 
@@ -95,10 +96,10 @@ QSize pictureSize(const QByteArray &bytes)
 {
     hotSpot(bytes); // the directory is sound and the first image lies inside the file
     const QByteArray image = bytes.mid(dword(bytes, DirectorySize + 12), dword(bytes, DirectorySize + 8));
-    // Qt's reader answers with the directory's size; the picture's own header says
-    // what decoding would make. A PNG has one, read without decoding; else the
-    // image is a bitmap whose height counts its mask too.
-    if (image.startsWith("\x89PNG")) {
+    // A PNG has its own header, read without decoding. A bitmap is decoded at
+    // the directory's size, where 0 stands for its header's (whose height counts
+    // the mask too).
+    if (image.startsWith(PngMagic)) {
         QBuffer buffer;
         buffer.setData(image);
         QImageReader reader(&buffer, "png");
@@ -106,35 +107,39 @@ QSize pictureSize(const QByteArray &bytes)
     }
     if (image.size() < 12)
         throw notACursor(QStringLiteral("its first image is cut short."));
-    return {qint32(dword(image, 4)), qint32(dword(image, 8)) / 2};
+    const int width = quint8(bytes[DirectorySize]);
+    const int height = quint8(bytes[DirectorySize + 1]);
+    return {width ? width : qint32(dword(image, 4)), height ? height : qint32(dword(image, 8)) / 2};
 }
 
-QImage picture(const QByteArray &bytes, QSize size)
+QImage picture(const QByteArray &bytes)
 {
-    const QByteArray first = bytes.mid(dword(bytes, DirectorySize + 12), dword(bytes, DirectorySize + 8));
-    if (QImage image = trueColour(first, size); !image.isNull())
-        return image;
-    QByteArray data = bytes;
-    QBuffer buffer(&data);
-    QImageReader reader(&buffer, "ico");
-    reader.setAutoDetectImageFormat(false); // asking every other plugin would load them all
-    QImage image = reader.read();
-    if (image.isNull())
-        throw notACursor(reader.errorString());
-    return image;
-}
-
-QCursor load(const QByteArray &bytes)
-{
-    const QPoint hot = hotSpot(bytes);
     const QSize size = pictureSize(bytes);
     if (size.width() <= 0 || size.height() <= 0 || size.width() > MaxSide || size.height() > MaxSide)
         throw notACursor(QStringLiteral("its picture of %1 by %2 pixels is not %3 by %3 or smaller.")
                              .arg(size.width())
                              .arg(size.height())
                              .arg(MaxSide));
-    const QImage image = picture(bytes, size);
-    return QCursor(QPixmap::fromImage(image), hot.x(), hot.y());
+    QImage image = trueColour(bytes, dword(bytes, DirectorySize + 12), size);
+    if (image.isNull()) {
+        QByteArray data = bytes;
+        QBuffer buffer(&data);
+        QImageReader reader(&buffer, "ico");
+        reader.setAutoDetectImageFormat(false); // asking every other plugin would load them all
+        image = reader.read();
+        if (image.isNull())
+            throw notACursor(reader.errorString());
+    }
+    // X refuses a hotspot outside the picture.
+    if (!image.rect().contains(hotSpot(bytes)))
+        throw notACursor(QStringLiteral("its hotspot lies outside the picture."));
+    return image;
+}
+
+QCursor load(const QByteArray &bytes)
+{
+    const QPoint hot = hotSpot(bytes);
+    return QCursor(QPixmap::fromImage(picture(bytes)), hot.x(), hot.y());
 }
 
 } // namespace HandCursor

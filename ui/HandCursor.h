@@ -6,22 +6,24 @@
 #include <QPoint>
 #include <QSize>
 
-// The hover pointer, read from a Windows cursor file (.CUR). Qt's image reader
-// takes the picture; the hotspot, which it does not expose, comes from the
-// file's header.
+// The hover pointer, read from a Windows cursor file (.CUR). The picture is
+// the one Qt's ico reader gives; the hotspot, which Qt does not expose, comes
+// from the file's directory.
 namespace HandCursor {
 
 // The hotspot of the file's first image. Throws Failure when the bytes are not a
 // cursor file.
 QPoint hotSpot(const QByteArray &bytes);
 
-// The size of the first image as its own header gives it, read without decoding.
-// Throws Failure when the bytes are not a cursor file.
+// The size the first image decodes to, read without decoding. Throws Failure
+// when the bytes are not a cursor file.
 QSize pictureSize(const QByteArray &bytes);
 
-// The first picture of the file, whose own header gave `size`. Throws Failure
-// when it cannot be decoded.
-QImage picture(const QByteArray &bytes, QSize size);
+// The first picture of the file, as Qt's reader has it, but for a 32-bit
+// picture without alpha, which is opaque through its mask. Throws Failure when
+// it is larger than a pointer can be, cannot be decoded, or the hotspot lies
+// outside it.
+QImage picture(const QByteArray &bytes);
 
 // The cursor the file holds. Throws Failure when it is not a loadable cursor.
 QCursor load(const QByteArray &bytes);
