@@ -1,0 +1,320 @@
+#include "platform/Failure.h"
+#include "platform/linux/DesktopEntry.h"
+#include "platform/linux/PosixFileSystem.h"
+#include "platform/linux/XdgAutostart.h"
+#include "support/doubles/FakeEnvironment.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <glib.h>
+
+// Entries read as a session reads them, GLib's own reader the oracle, and edited by a click.
+class TestDesktopEntry : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init();
+    void readAsGLib_data();
+    void readAsGLib();
+    void words_data();
+    void words();
+    void autostartExec_data();
+    void autostartExec();
+    void autostartEntries_data();
+    void autostartEntries();
+    void inEffect_data();
+    void inEffect();
+
+private:
+    QString text(QByteArray bytes, const XdgAutostart &autostart) const;
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    QString m_opener;
+};
+
+void TestDesktopEntry::init()
+{
+    m_dir = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_dir->isValid());
+    m_opener = m_dir->filePath(QStringLiteral("opener"));
+    QFile script(m_opener);
+    QVERIFY(script.open(QIODevice::WriteOnly));
+    QVERIFY(script.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner));
+}
+
+// "ours" and "opt-out" stand for what the program writes, @ for the program, ^ for its folder.
+QString TestDesktopEntry::text(QByteArray bytes, const XdgAutostart &autostart) const
+{
+    if (bytes.startsWith("ours"))
+        bytes.replace("ours", autostart.entryText(m_opener).toUtf8());
+    return bytes == "opt-out"
+        ? autostart.hiddenEntryText()
+        : QString::fromUtf8(bytes.replace('@', m_opener.toUtf8()).replace('^', m_dir->path().toUtf8()));
+}
+
+void TestDesktopEntry::readAsGLib_data()
+{
+    // clang-format off
+    QTest::addColumn<QByteArray>("bytes"); // after "[Desktop Entry]\n"
+    QTest::addColumn<QString>("value"); // of Exec: null for none, "!" for a file not read
+    QTest::addColumn<int>("flag"); // Exec as a boolean, -1 for none
+    QTest::newRow("the last of a key") << QByteArray("Exec=a\nExec=b\n") << "b" << -1;
+    QTest::newRow("a second group adds") << QByteArray("Exec=a\n[X]\nExec=x\n[Desktop Entry]\nExec=c\n") << "c" << -1;
+    QTest::newRow("another group's key") << QByteArray("[X]\nExec=x\n") << QString() << -1;
+    QTest::newRow("1") << QByteArray("Exec=1\n") << "1" << 1;
+    QTest::newRow("0") << QByteArray("Exec=0") << "0" << 0;
+    QTest::newRow("false") << QByteArray("Exec=false\n") << "false" << 0;
+    QTest::newRow("true, blanks after") << QByteArray("Exec= true \t\f\r\n") << "true \t\f" << 1;
+    QTest::newRow("True") << QByteArray("Exec=True\n") << "True" << -1;
+    QTest::newRow("truex") << QByteArray("Exec=truex\n") << "truex" << -1;
+    QTest::newRow("01") << QByteArray("Exec=01\n") << "01" << -1;
+    QTest::newRow("empty") << QByteArray("Exec=\n") << "" << -1;
+    QTest::newRow("escapes") << QByteArray("Exec=a\\sb\\tc\\\\d\\ne\\rf\n") << "a b\tc\\d\ne\rf" << -1;
+    QTest::newRow("an unknown escape stays") << QByteArray("Exec=a\\\"b\n") << "a\\\"b" << -1;
+    QTest::newRow("a backslash at the end goes") << QByteArray("Exec=a\\\n") << "a" << -1;
+    QTest::newRow("blanks around =") << QByteArray(" \f Exec \t= \tv\n") << "v" << -1;
+    QTest::newRow("not UTF-8") << QByteArray("Exec=\xff\n") << QString() << -1;
+    QTest::newRow("a last line keeps its CR") << QByteArray("Exec=v\r") << "v\r" << -1;
+    QTest::newRow("a vertical tab is no blank") << QByteArray("\vExec=v\n") << QString() << -1;
+    QTest::newRow("comments") << QByteArray("  # Exec=x\n\n \nExec=v\n") << "v" << -1;
+    QTest::newRow("a line of no key") << QByteArray("Exec=v\njunk\n") << "!" << -1;
+    QTest::newRow("a line of =") << QByteArray("=v\n") << "!" << -1;
+    QTest::newRow("a line of a vertical tab") << QByteArray("\v\nExec=v\n") << "!" << -1;
+    QTest::newRow("blanks after the group") << QByteArray("[X] \t\nExec=x\n") << QString() << -1;
+    QTest::newRow("text after the group") << QByteArray("[X]x\nExec=x\n") << "!" << -1;
+    QTest::newRow("an empty group") << QByteArray("[]\n") << "!" << -1;
+    QTest::newRow("a tab in a group") << QByteArray("[a\tb]\n") << "!" << -1;
+    QTest::newRow("a translation") << QByteArray("Exec[de_DE.UTF-8@euro]=x\nExec=v\n") << "v" << -1;
+    QTest::newRow("a blank in a translation") << QByteArray("Exec[d e]=x\n") << "!" << -1;
+    QTest::newRow("text after a translation") << QByteArray("Exec[de]x=1\n") << "!" << -1;
+    QTest::newRow("a blank before a translation") << QByteArray("Exec [de]=1\n") << "!" << -1;
+    QTest::newRow("a ] in a key") << QByteArray("Ex]ec=1\n") << "!" << -1;
+    QTest::newRow("encoding UTF-8") << QByteArray("Encoding=utf-8\nExec=v\n") << "v" << -1;
+    QTest::newRow("encoding other") << QByteArray("Encoding=latin1\nExec=v\n") << "!" << -1;
+    QTest::newRow("encoding other, other group") << QByteArray("[X]\nEncoding=latin1\n") << QString() << -1;
+    QTest::newRow("a NUL, refused") << QByteArray("Exec=v\n#\0\n", 10) << "!" << -1;
+    // clang-format on
+}
+
+void TestDesktopEntry::readAsGLib()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, value);
+    QFETCH(int, flag);
+    const QByteArray file = "[Desktop Entry]\n" + bytes;
+    const DesktopEntry entry(file);
+    const QString none = QStringLiteral("<none>");
+    QCOMPARE(entry.isValid(), value != u"!");
+    QCOMPARE(entry.value(QStringLiteral("Exec")).value_or(none), value.isNull() || value == u"!" ? none : value);
+    const std::optional<bool> flagged = entry.boolean(QStringLiteral("Exec"));
+    QCOMPARE(flagged ? int(*flagged) : -1, flag);
+    if (file.contains('\0'))
+        return; // refused, wherever GLib stops reading
+    GKeyFile *keys = g_key_file_new();
+    GError *error = nullptr;
+    const bool loads = g_key_file_load_from_data(keys, file.constData(), file.size(), G_KEY_FILE_NONE, nullptr);
+    QCOMPARE(loads, entry.isKeyFile());
+    if (!loads) // what GLib kept of a file it refused is not used
+        return g_key_file_free(keys);
+    gchar *string = g_key_file_get_string(keys, "Desktop Entry", "Exec", nullptr);
+    QCOMPARE(string ? QString::fromUtf8(string) : none, entry.value(QStringLiteral("Exec")).value_or(none));
+    const gboolean on = g_key_file_get_boolean(keys, "Desktop Entry", "Exec", &error);
+    QCOMPARE(error ? -1 : int(on), flag);
+    g_clear_error(&error);
+    g_free(string);
+    g_key_file_free(keys);
+}
+
+void TestDesktopEntry::words_data()
+{
+    // clang-format off
+    QTest::addColumn<QString>("exec");
+    QTest::addColumn<QStringList>("words"); // empty: refused
+    QTest::newRow("blanks") << " a\tb  c\nd" << QStringList{"a", "b", "c", "d"};
+    QTest::newRow("quotes") << "'a \"b'\"c 'd\"''" << QStringList{"a \"bc 'd"};
+    QTest::newRow("escapes in double quotes") << "\"a\\\"b\\\\c\\$d\\`e\\xf\\\ng\"" << QStringList{"a\"b\\c$d`e\\xf\ng"};
+    QTest::newRow("a backslash outside") << "a\\ b\\\nc" << QStringList{"a bc"};
+    QTest::newRow("a comment after a blank") << "a #b c\nd" << QStringList{"a", "d"};
+    QTest::newRow("# inside a word, after a tab") << "a#b\t#c" << QStringList{"a#b", "#c"};
+    QTest::newRow("a comment first") << "#a\nb" << QStringList{"b"};
+    QTest::newRow("empty quotes") << "''" << QStringList{""};
+    QTest::newRow("an open quote") << "a \"b" << QStringList{};
+    QTest::newRow("an open single quote") << "a 'b" << QStringList{};
+    QTest::newRow("a backslash at the end") << "a\\" << QStringList{};
+    QTest::newRow("blanks only") << " \t" << QStringList{};
+    // clang-format on
+}
+
+void TestDesktopEntry::words()
+{
+    QFETCH(QString, exec);
+    QFETCH(QStringList, words);
+    QCOMPARE(DesktopEntry::words(exec).value_or(QStringList()), words);
+    gchar **argv = nullptr;
+    QCOMPARE(bool(g_shell_parse_argv(exec.toUtf8().constData(), nullptr, &argv, nullptr)), !words.isEmpty());
+    QStringList glib;
+    for (gchar **word = argv; word && *word; ++word)
+        glib.append(QString::fromUtf8(*word));
+    QCOMPARE(glib, words);
+    g_strfreev(argv);
+}
+
+void TestDesktopEntry::autostartExec_data()
+{
+    // clang-format off
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<QString>("exec");
+    QTest::newRow("plain") << "/usr/lib/ramtidy/ramtidy" << "\"/usr/lib/ramtidy/ramtidy\"";
+    QTest::newRow("blanks") << "/opt/my tools/ramtidy" << "\"/opt/my tools/ramtidy\"";
+    QTest::newRow("quote, dollar, backtick") << "/o/\"$(x)`y`/r" << "\"/o/\\\\\"\\\\$(x)\\\\`y\\\\`/r\"";
+    QTest::newRow("backslash") << "/o/a\\b/r" << "\"/o/a\\\\\\\\b/r\"";
+    QTest::newRow("percent") << "/o/100%/r" << "\"/o/100%%/r\"";
+    // clang-format on
+}
+
+void TestDesktopEntry::autostartExec()
+{
+    QFETCH(QString, path);
+    QFETCH(QString, exec);
+    QCOMPARE(XdgAutostart::execArgument(path), exec);
+}
+
+// The user's entry (a link into a dotfiles folder, unless "plain:") and the machine-wide one,
+// before and after a click.
+void TestDesktopEntry::autostartEntries_data()
+{
+    // clang-format off
+    QTest::addColumn<bool>("tick");
+    QTest::addColumn<QByteArrayList>("before");
+    QTest::addColumn<QByteArrayList>("after"); // "refused": the click fails, nothing changes
+    const QByteArray none, ours = "ours";
+    const QByteArray own = "# mine\n[Desktop Entry]\nName=Tidy\nName[de]=Aufr\xc3\xa4umen\nType=Application\n"
+                           "Exec=\"@\" --quiet %U\nX-GNOME-Autostart-Delay=30\nOnlyShowIn=XFCE;GNOME;\n\n[A]\nExec=b\nTryExec=/nonexistent\n";
+    const QByteArray hidden = QByteArray(own).replace(";\n\n", ";\nHidden=true\n\n");
+    const QByteArray env = "[Desktop Entry]\nType=Application\nName=T\nExec=env -u X  -C / \"FOO=a b\" @ --quiet\n";
+    QTest::newRow("tick: our opt-out goes") << true << QByteArrayList{"plain:opt-out", ours} << QByteArrayList{none, ours};
+    QTest::newRow("untick: ours goes") << false << QByteArrayList{"plain:ours", none} << QByteArrayList{none, none};
+    QTest::newRow("untick: the user's own hidden") << false << QByteArrayList{own, ours} << QByteArrayList{hidden, none};
+    QTest::newRow("tick: the user's own shown") << true << QByteArrayList{hidden, none} << QByteArrayList{own, none};
+    QTest::newRow("tick: the user's own, program moved") << true << QByteArrayList{QByteArray(own).replace("\"@\"", "/opt/old/ramtidy"), none} << QByteArrayList{own, none};
+    // A link of ours stays a link: hidden through it, shown again through it.
+    QTest::newRow("untick: ours behind a link") << false << QByteArrayList{ours, none} << QByteArrayList{"oursHidden=true\n", none};
+    QTest::newRow("tick: ours behind a link") << true << QByteArrayList{"oursHidden=true\n", ours} << QByteArrayList{ours, ours};
+    QTest::newRow("tick: env and its settings stay") << true << QByteArrayList{QByteArray(env).replace("@", "/opt/old/r"), none} << QByteArrayList{QByteArray(env).replace("b\" @", "b\" \"@\""), none};
+    QTest::newRow("untick: env hidden") << false << QByteArrayList{env, none} << QByteArrayList{env + "Hidden=true\n", none};
+    QTest::newRow("tick: env read no further") << true << QByteArrayList{"[Desktop Entry]\nExec=env -S @\n", none} << QByteArrayList{"refused", none};
+    QTest::newRow("tick: a file no desktop reads") << true << QByteArrayList{"[Desktop Entry]\nExec=@\njunk\n", none} << QByteArrayList{"refused", none};
+    QTest::newRow("tick: switched on for GNOME") << true << QByteArrayList{"[Desktop Entry]\nX-GNOME-Autostart-enabled=false\nType=Link\nExec=@\n", none} << QByteArrayList{"[Desktop Entry]\nX-GNOME-Autostart-enabled=true\nType=Application\nExec=@\nName=Ramtidy\n", none};
+    QTest::newRow("tick: no Exec") << true << QByteArrayList{"[Desktop Entry]\nType=Application\nName=N\n", none} << QByteArrayList{"[Desktop Entry]\nType=Application\nName=N\nExec=\"@\"\n", none};
+    // clang-format on
+}
+
+void TestDesktopEntry::autostartEntries()
+{
+    QFETCH(bool, tick);
+    QFETCH(QByteArrayList, before);
+    QFETCH(QByteArrayList, after);
+    FakeEnvironment environment;
+    environment.values = {{"XDG_CONFIG_HOME", m_dir->filePath(QStringLiteral("home"))},
+                          {"XDG_CONFIG_DIRS", m_dir->filePath(QStringLiteral("xdg"))}};
+    PosixFileSystem files;
+    XdgAutostart autostart(environment, files, QStringLiteral("Ramtidy"), QStringLiteral("ramtidy"));
+    const QStringList paths{autostart.userFolder() + QStringLiteral("/ramtidy.desktop"),
+                            autostart.machineFolder() + QStringLiteral("/ramtidy.desktop")};
+    const QString dotfile = m_dir->filePath(QStringLiteral("dotfiles.desktop"));
+    QVERIFY(QDir().mkpath(autostart.userFolder()) && QDir().mkpath(autostart.machineFolder()));
+    const bool plain = before[0].startsWith("plain:");
+    QVERIFY(plain || QFile::link(dotfile, paths[0]));
+    files.replace(plain ? paths[0] : dotfile, text(before[0].mid(plain ? 6 : 0), autostart).toUtf8());
+    if (!before[1].isEmpty())
+        files.replace(paths[1], text(before[1], autostart).toUtf8());
+    const bool refused = after[0] == "refused";
+    if (refused)
+        after[0] = before[0];
+    try {
+        tick ? autostart.writeEntry(QStringLiteral("ramtidy"), m_opener)
+             : autostart.removeEntry(QStringLiteral("ramtidy"));
+        QVERIFY(!refused);
+    } catch (const Failure &e) {
+        QVERIFY2(refused && QByteArray(e.what()).contains(paths[0].toUtf8()), e.what());
+    }
+    for (int i : {0, 1})
+        QCOMPARE(QString::fromUtf8(files.readOwnConfig(paths[i], 1 << 16).value_or(QByteArray())),
+                 text(after[i], autostart));
+    QCOMPARE(QFileInfo(paths[0]).isSymLink(), !plain); // written through, not replaced
+    QCOMPARE(autostart.startsAtLogon(QStringLiteral("ramtidy"), m_opener), tick && !refused);
+}
+
+void TestDesktopEntry::inEffect_data()
+{
+    // clang-format off
+    QTest::addColumn<QByteArrayList>("entries"); // the user's, then in the folders "one:two"
+    QTest::addColumn<int>("starts"); // -1: the entry is refused with the reason
+    const QByteArray none, app = "[Desktop Entry]\nType=Application\n";
+    QTest::newRow("the second folder") << QByteArrayList{none, none, "ours"} << 1;
+    QTest::newRow("the first folder wins") << QByteArrayList{none, "oursHidden=true\n", "ours"} << 0;
+    QTest::newRow("the user's wins") << QByteArrayList{"ours", "oursHidden=true\n", none} << 1;
+    QTest::newRow("Hidden=1") << QByteArrayList{"oursHidden=1\n", none, none} << 0;
+    QTest::newRow("Hidden=True is no boolean") << QByteArrayList{"oursHidden=True\n", none, none} << 1;
+    QTest::newRow("off for GNOME") << QByteArrayList{"oursX-GNOME-Autostart-enabled=false\n", none, none} << 0;
+    QTest::newRow("not a boolean for GNOME") << QByteArrayList{"oursX-GNOME-Autostart-enabled=yes\n", none, none} << 0;
+    QTest::newRow("on for GNOME") << QByteArrayList{"oursX-GNOME-Autostart-enabled=1\n", none, none} << 1;
+    QTest::newRow("no Type") << QByteArrayList{"[Desktop Entry]\nExec=@\n", none, none} << 0;
+    QTest::newRow("not the first group") << QByteArrayList{"[A]\n" + app + "Exec=@\n", none, none} << 0;
+    QTest::newRow("not read") << QByteArrayList{app + "Exec=@\n-\n", none, none} << 0;
+    QTest::newRow("TryExec gone") << QByteArrayList{app + "Exec=@\nTryExec=/nonexistent\n", none, none} << 0;
+    QTest::newRow("TryExec empty") << QByteArrayList{app + "Exec=@\nTryExec=\n", none, none} << 1;
+    QTest::newRow("on PATH") << QByteArrayList{app + "Exec=opener %U\n", none, none} << 1;
+    QTest::newRow("env") << QByteArrayList{app + "Exec=env FOO=1 '@'\n", none, none} << 1;
+    QTest::newRow("env, its options") << QByteArrayList{app + "Exec=env -vi -uX --unset Y --chdir=/ --ignore-env -- @\n", none, none} << 1;
+    QTest::newRow("env -") << QByteArrayList{app + "Exec=env - @\n", none, none} << 1;
+    QTest::newRow("env, a relative path after -C") << QByteArrayList{app + "Exec=env -C ^ ./opener\n", none, none} << 1;
+    QTest::newRow("env -i: the default PATH") << QByteArrayList{app + "Exec=env -i opener\n", none, none} << 0;
+    QTest::newRow("env -u PATH") << QByteArrayList{app + "Exec=env -u PATH opener\n", none, none} << 0;
+    QTest::newRow("env PATH=") << QByteArrayList{app + "Exec=env PATH=/nonexistent:^ opener\n", none, none} << 1;
+    QTest::newRow("env --i is two options") << QByteArrayList{app + "Exec=env --i @\n", none, none} << 0;
+    QTest::newRow("env -0") << QByteArrayList{app + "Exec=env -0 @\n", none, none} << 0;
+    QTest::newRow("env -u without a name") << QByteArrayList{app + "Exec=env -u\n", none, none} << 0;
+    QTest::newRow("env --chdir without a folder") << QByteArrayList{app + "Exec=env --chdir\n", none, none} << 0;
+    QTest::newRow("env =x") << QByteArrayList{app + "Exec=env =x @\n", none, none} << 0;
+    QTest::newRow("env without a command") << QByteArrayList{app + "Exec=env FOO=@\n", none, none} << 0;
+    QTest::newRow("env, another program") << QByteArrayList{app + "Exec=env FOO=1 /bin/true @\n", none, none} << 0;
+    QTest::newRow("the bound") << QByteArrayList{"ours65536", none, none} << 1;
+    QTest::newRow("one past the bound") << QByteArrayList{"ours65537", none, none} << -1;
+    // clang-format on
+}
+
+// Whether the entry in effect starts the program: the user's folder, then each machine-wide one.
+void TestDesktopEntry::inEffect()
+{
+    QFETCH(QByteArrayList, entries);
+    QFETCH(int, starts);
+    FakeEnvironment environment;
+    environment.values = {
+        {"XDG_CONFIG_HOME", m_dir->filePath(QStringLiteral("home"))},
+        {"XDG_CONFIG_DIRS", m_dir->filePath(QStringLiteral("one:")) + m_dir->filePath(QStringLiteral("two"))},
+        {"PATH", QStringLiteral("/usr/bin:/bin:") + m_dir->path()}};
+    PosixFileSystem files;
+    XdgAutostart autostart(environment, files, QStringLiteral("Ramtidy"), QStringLiteral("ramtidy"));
+    const QStringList folders = QStringList{autostart.userFolder()} + autostart.machineFolders();
+    QCOMPARE(folders.size(), 3);
+    for (qsizetype i = 0; i < folders.size(); ++i) {
+        QVERIFY(QDir().mkpath(folders[i]));
+        QByteArray bytes = text(entries[i], autostart).toUtf8();
+        if (const int size = entries[i].mid(4).toInt(); size > 0) // ours, a comment after it up to the size
+            bytes = text("ours", autostart).toUtf8().leftJustified(size, '#');
+        if (!entries[i].isEmpty())
+            files.replace(folders[i] + QStringLiteral("/ramtidy.desktop"), bytes);
+    }
+    try {
+        QCOMPARE(int(autostart.startsAtLogon(QStringLiteral("ramtidy"), m_opener)), starts);
+    } catch (const Failure &e) {
+        QVERIFY2(starts == -1 && QByteArray(e.what()).contains("65536"), e.what());
+    }
+}
+
+QTEST_GUILESS_MAIN(TestDesktopEntry)
+#include "tst_desktopentry.moc"
