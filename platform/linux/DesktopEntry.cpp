@@ -22,9 +22,22 @@ QByteArray trimmedEnd(QByteArray text)
     return text;
 }
 
+bool isContinuation(char c)
+{
+    return (quint8(c) & 0xC0) == 0x80;
+}
+
+// GLib steps over the bytes after a group by characters, so stray continuation bytes pass too.
 bool onlySpacesAndTabs(const QByteArray &text)
 {
-    return std::all_of(text.begin(), text.end(), [](char c) { return c == ' ' || c == '\t'; });
+    return std::all_of(text.begin(), text.end(), [](char c) { return c == ' ' || c == '\t' || isContinuation(c); });
+}
+
+bool isUtf8(const QByteArray &bytes)
+{
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    const QString text = decoder.decode(bytes);
+    return !decoder.hasError();
 }
 
 bool isGroupName(const QByteArray &name)
@@ -45,22 +58,22 @@ bool isKeyName(const QByteArray &key)
     if (q == 0 || key[0] == ' ' || key[q - 1] == ' ')
         return false;
     if (q < key.size() && key[q] == '[') {
-        const QString locale = QString::fromUtf8(key.mid(q + 1));
-        qsizetype i = 0;
-        while (i < locale.size()
-               && (locale[i].isLetterOrNumber() || locale[i] == u'-' || locale[i] == u'_' || locale[i] == u'.'
-                   || locale[i] == u'@'))
-            ++i;
-        return i + 1 == locale.size() && locale[i] == u']';
+        // Character by character as GLib steps: a letter or digit, then any continuation bytes.
+        for (++q; q < key.size();) {
+            const qsizetype length = key[q] >= 0 ? 1 : quint8(key[q]) >= 0xF0 ? 4 : quint8(key[q]) >= 0xE0 ? 3 : 2;
+            const QByteArray sequence = key.mid(q, length);
+            const QList<uint> character = QString::fromUtf8(sequence).toUcs4();
+            if (!QStringView(u"-_.@").contains(QLatin1Char(key[q]))
+                && (!isUtf8(sequence) || character.size() != 1 || !QChar::isLetterOrNumber(character[0])))
+                break;
+            for (++q; q < key.size() && isContinuation(key[q]);)
+                ++q;
+        }
+        if (q == key.size() || key[q] != ']')
+            return false;
+        ++q;
     }
     return q == key.size();
-}
-
-bool isUtf8(const QByteArray &bytes)
-{
-    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    const QString text = decoder.decode(bytes);
-    return !decoder.hasError();
 }
 
 // A string's escapes undone as GLib does: an unknown escape stays as written, a
@@ -252,6 +265,8 @@ std::optional<QStringList> DesktopEntry::words(const QString &exec, QList<qsizet
         if (c == u'\n' || c == u' ' || c == u'\t') {
             close(i);
         } else if (c == u'#' && (i == 0 || exec[i - 1] == u' ' || exec[i - 1] == u'\n')) {
+            if (i + 1 == exec.size())
+                return std::nullopt; // GLib takes a # at the very end for an open quote
             while (i + 1 < exec.size() && exec[i + 1] != u'\n')
                 ++i;
             ++i; // the newline ends the comment, not the word

@@ -84,10 +84,13 @@ void TestDesktopEntry::readAsGLib_data()
     QTest::newRow("a line of =") << QByteArray("=v\n") << "!" << -1;
     QTest::newRow("a line of a vertical tab") << QByteArray("\v\nExec=v\n") << "!" << -1;
     QTest::newRow("blanks after the group") << QByteArray("[X] \t\nExec=x\n") << QString() << -1;
+    QTest::newRow("stray UTF-8 after the group") << QByteArray("[X]\x80 \x9f\nExec=x\n") << QString() << -1;
     QTest::newRow("text after the group") << QByteArray("[X]x\nExec=x\n") << "!" << -1;
     QTest::newRow("an empty group") << QByteArray("[]\n") << "!" << -1;
     QTest::newRow("a tab in a group") << QByteArray("[a\tb]\n") << "!" << -1;
     QTest::newRow("a translation") << QByteArray("Exec[de_DE.UTF-8@euro]=x\nExec=v\n") << "v" << -1;
+    QTest::newRow("stray UTF-8 in a translation") << QByteArray("Exec[a\x80\xc3\xa9]=x\n") << QString() << -1;
+    QTest::newRow("not UTF-8 in a translation") << QByteArray("Exec[\xc3]=x\n") << "!" << -1;
     QTest::newRow("a blank in a translation") << QByteArray("Exec[d e]=x\n") << "!" << -1;
     QTest::newRow("text after a translation") << QByteArray("Exec[de]x=1\n") << "!" << -1;
     QTest::newRow("a blank before a translation") << QByteArray("Exec [de]=1\n") << "!" << -1;
@@ -140,6 +143,7 @@ void TestDesktopEntry::words_data()
     QTest::newRow("a comment after a blank") << "a #b c\nd" << QStringList{"a", "d"};
     QTest::newRow("# inside a word, after a tab") << "a#b\t#c" << QStringList{"a#b", "#c"};
     QTest::newRow("a comment first") << "#a\nb" << QStringList{"b"};
+    QTest::newRow("a # at the very end") << "a #" << QStringList{};
     QTest::newRow("empty quotes") << "''" << QStringList{""};
     QTest::newRow("an open quote") << "a \"b" << QStringList{};
     QTest::newRow("an open single quote") << "a 'b" << QStringList{};
