@@ -1,6 +1,6 @@
 // DesktopEntry against GLib's key file reader, which the sessions that start entries use:
-// the same files read, the same values and booleans, the same first group, and Exec split
-// into the same words as g_shell_parse_argv splits it.
+// the same files refused, the same first group, the same string and boolean for every key
+// a line names, and command lines split as g_shell_parse_argv splits them.
 #include "platform/linux/DesktopEntry.h"
 
 #include <cstdlib>
@@ -8,62 +8,49 @@
 
 #include <glib.h>
 
-namespace {
-
-void sameWords(const QString &exec)
+static void check(bool same)
 {
-    gchar **argv = nullptr;
-    const bool split = g_shell_parse_argv(exec.toUtf8().constData(), nullptr, &argv, nullptr);
-    const std::optional<QStringList> words = DesktopEntry::words(exec);
-    if (split != words.has_value())
+    if (!same)
         std::abort();
-    for (qsizetype i = 0; split && i <= words->size(); ++i) {
-        if (i == words->size() ? argv[i] != nullptr : !argv[i] || QString::fromUtf8(argv[i]) != words->at(i))
-            std::abort();
-    }
-    g_strfreev(argv);
 }
 
-} // namespace
+static void sameWords(const QString &exec)
+{
+    gchar **argv = nullptr;
+    QStringList glib;
+    for (bool split = g_shell_parse_argv(exec.toUtf8().constData(), nullptr, &argv, nullptr);
+         split && argv[glib.size()];)
+        glib.append(QString::fromUtf8(argv[glib.size()]));
+    g_strfreev(argv);
+    check(DesktopEntry::words(exec).value_or(QStringList()) == glib);
+}
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     const QByteArray bytes(reinterpret_cast<const char *>(data), qsizetype(size));
     const DesktopEntry entry(bytes);
-    if (bytes.contains('\0')) { // refused, wherever GLib stops reading
-        if (entry.isKeyFile())
-            std::abort();
-        return 0;
-    }
-    if (QString::fromUtf8(bytes).toUtf8() == bytes)
-        sameWords(QString::fromUtf8(bytes));
     GKeyFile *keys = g_key_file_new();
-    const bool loads = g_key_file_load_from_data(keys, bytes.constData(), gsize(size), G_KEY_FILE_NONE, nullptr);
-    if (loads != entry.isKeyFile())
-        std::abort();
+    // A NUL is refused, wherever GLib stops reading.
+    const bool loads =
+        !bytes.contains('\0') && g_key_file_load_from_data(keys, bytes.constData(), size, G_KEY_FILE_NONE, nullptr);
     gchar *start = loads ? g_key_file_get_start_group(keys) : nullptr;
-    if (loads && entry.isValid() != (start && std::strcmp(start, "Desktop Entry") == 0))
-        std::abort();
+    check(loads == entry.isKeyFile() && entry.isValid() == (start && std::strcmp(start, "Desktop Entry") == 0));
     g_free(start);
-    // Every key GLib holds and every key a line names.
-    QList<QByteArray> names{"Exec", "Hidden"};
-    for (const QByteArray &line : bytes.split('\n'))
-        names.append(line.left(line.indexOf('=')).trimmed());
-    for (const QByteArray &name : names) {
+    if (QString::fromUtf8(bytes).toUtf8() == bytes && !bytes.contains('\0'))
+        sameWords(QString::fromUtf8(bytes));
+    for (const QByteArray &line : bytes.split('\n') + QList<QByteArray>{"Exec="}) {
+        const QByteArray name = line.left(line.indexOf('=')).trimmed();
         if (!loads || name.isEmpty() || name.contains('[') || QString::fromUtf8(name).toUtf8() != name)
             continue;
+        const QString key = QString::fromUtf8(name);
         gchar *string = g_key_file_get_string(keys, "Desktop Entry", name.constData(), nullptr);
-        const std::optional<QString> value = entry.value(QString::fromUtf8(name));
-        if (bool(string) != value.has_value() || (string && QString::fromUtf8(string) != *value))
-            std::abort();
-        if (value)
-            sameWords(*value);
+        check(entry.value(key) == (string ? std::optional(QString::fromUtf8(string)) : std::nullopt));
+        if (string)
+            sameWords(QString::fromUtf8(string));
         g_free(string);
         GError *error = nullptr;
         const bool on = g_key_file_get_boolean(keys, "Desktop Entry", name.constData(), &error);
-        const std::optional<bool> flag = entry.boolean(QString::fromUtf8(name));
-        if (bool(error) == flag.has_value() || (flag && *flag != on))
-            std::abort();
+        check(entry.boolean(key) == (error ? std::nullopt : std::optional(on)));
         g_clear_error(&error);
     }
     g_key_file_free(keys);
