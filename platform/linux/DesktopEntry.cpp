@@ -122,7 +122,6 @@ DesktopEntry::DesktopEntry(const QByteArray &bytes)
     if (m_finalNewline)
         m_lines.removeLast(); // the final newline, given back by bytes()
     parse();
-    m_valid = m_valid && !bytes.contains('\0');
 }
 
 void DesktopEntry::parse()
@@ -133,6 +132,7 @@ void DesktopEntry::parse()
     QByteArray group, first;
     for (qsizetype i = 0; i < m_lines.size(); ++i) {
         QByteArray line = m_lines[i];
+        m_valid = m_valid && !line.contains('\0'); // GLib stops reading there; the rest would be missed
         // A carriage return goes only before a newline.
         if ((i + 1 < m_lines.size() || m_finalNewline) && line.endsWith('\r'))
             line.chop(1);

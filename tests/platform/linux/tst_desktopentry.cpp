@@ -187,6 +187,10 @@ void TestDesktopEntry::autostartEntries_data()
     QTest::newRow("tick: env read no further") << true << QByteArrayList{"[Desktop Entry]\nExec=env -S @\n", none} << QByteArrayList{"refused", none};
     QTest::newRow("tick: a file no desktop reads") << true << QByteArrayList{"[Desktop Entry]\nExec=@\njunk\n", none} << QByteArrayList{"refused", none};
     QTest::newRow("tick: switched on for GNOME") << true << QByteArrayList{"[Desktop Entry]\nX-GNOME-Autostart-enabled=false\nType=Link\nExec=@\n", none} << QByteArrayList{"[Desktop Entry]\nX-GNOME-Autostart-enabled=true\nType=Application\nExec=@\nName=Ramtidy\n", none};
+    QTest::newRow("tick: a new entry machine-wide") << true << QByteArrayList{"plain:", none} << QByteArrayList{none, ours};
+    QTest::newRow("untick: the machine's own hidden") << false << QByteArrayList{"plain:", own} << QByteArrayList{none, hidden};
+    QTest::newRow("tick: an empty file") << true << QByteArrayList{none, none} << QByteArrayList{"[Desktop Entry]\nType=Application\nName=Ramtidy\nExec=\"@\"\n", none};
+    QTest::newRow("tick: the lines in effect") << true << QByteArrayList{"[Desktop Entry]\nType=Application\nType=Link\nName=N\nExec=@\nHidden=true\nTryExec=/old\nHidden=1\n", none} << QByteArrayList{"[Desktop Entry]\nType=Application\nType=Application\nName=N\nExec=@\nTryExec=@\n", none};
     QTest::newRow("tick: no Exec") << true << QByteArrayList{"[Desktop Entry]\nType=Application\nName=N\n", none} << QByteArrayList{"[Desktop Entry]\nType=Application\nName=N\nExec=\"@\"\n", none};
     // clang-format on
 }
@@ -207,7 +211,8 @@ void TestDesktopEntry::autostartEntries()
     QVERIFY(QDir().mkpath(autostart.userFolder()) && QDir().mkpath(autostart.machineFolder()));
     const bool plain = before[0].startsWith("plain:");
     QVERIFY(plain || QFile::link(dotfile, paths[0]));
-    files.replace(plain ? paths[0] : dotfile, text(before[0].mid(plain ? 6 : 0), autostart).toUtf8());
+    if (before[0] != "plain:") // else none
+        files.replace(plain ? paths[0] : dotfile, text(before[0].mid(plain ? 6 : 0), autostart).toUtf8());
     if (!before[1].isEmpty())
         files.replace(paths[1], text(before[1], autostart).toUtf8());
     const bool refused = after[0] == "refused";
@@ -245,11 +250,16 @@ void TestDesktopEntry::inEffect_data()
     QTest::newRow("not the first group") << QByteArrayList{"[A]\n" + app + "Exec=@\n", none, none} << 0;
     QTest::newRow("not read") << QByteArrayList{app + "Exec=@\n-\n", none, none} << 0;
     QTest::newRow("TryExec gone") << QByteArrayList{app + "Exec=@\nTryExec=/nonexistent\n", none, none} << 0;
+    QTest::newRow("TryExec a folder") << QByteArrayList{app + "Exec=@\nTryExec=^\n", none, none} << 0;
     QTest::newRow("TryExec empty") << QByteArrayList{app + "Exec=@\nTryExec=\n", none, none} << 1;
     QTest::newRow("on PATH") << QByteArrayList{app + "Exec=opener %U\n", none, none} << 1;
     QTest::newRow("env") << QByteArrayList{app + "Exec=env FOO=1 '@'\n", none, none} << 1;
     QTest::newRow("env, its options") << QByteArrayList{app + "Exec=env -vi -uX --unset Y --chdir=/ --ignore-env -- @\n", none, none} << 1;
     QTest::newRow("env -") << QByteArrayList{app + "Exec=env - @\n", none, none} << 1;
+    QTest::newRow("env -: no PATH") << QByteArrayList{app + "Exec=env - opener\n", none, none} << 0;
+    QTest::newRow("env --ignore-env: no PATH") << QByteArrayList{app + "Exec=env --ignore-env opener\n", none, none} << 0;
+    QTest::newRow("env --unset=PATH") << QByteArrayList{app + "Exec=env --unset=PATH opener\n", none, none} << 0;
+    QTest::newRow("no env there") << QByteArrayList{app + "Exec=/nonexistent/env @\n", none, none} << 0;
     QTest::newRow("env, a relative path after -C") << QByteArrayList{app + "Exec=env -C ^ ./opener\n", none, none} << 1;
     QTest::newRow("env -i: the default PATH") << QByteArrayList{app + "Exec=env -i opener\n", none, none} << 0;
     QTest::newRow("env -u PATH") << QByteArrayList{app + "Exec=env -u PATH opener\n", none, none} << 0;
@@ -272,11 +282,10 @@ void TestDesktopEntry::inEffect()
     QFETCH(QByteArrayList, entries);
     QFETCH(int, starts);
     FakeEnvironment environment;
-    environment.values = {
-        {"XDG_CONFIG_HOME", m_dir->filePath(QStringLiteral("home"))},
-        {"XDG_CONFIG_DIRS", // a relative folder is left out, and a folder named twice read once
-         QStringLiteral("relative:%1/one:%1/two:%1/one").arg(m_dir->path())},
-        {"PATH", QStringLiteral("/usr/bin:/bin:") + m_dir->path()}};
+    environment.values = {{"XDG_CONFIG_HOME", m_dir->filePath(QStringLiteral("home"))},
+                          {"XDG_CONFIG_DIRS", // a relative folder is left out, and a folder named twice read once
+                           QStringLiteral("relative:%1/one:%1/two:%1/one").arg(m_dir->path())},
+                          {"PATH", QStringLiteral("/usr/bin:/bin:") + m_dir->path()}};
     PosixFileSystem files;
     XdgAutostart autostart(environment, files, QStringLiteral("Ramtidy"), QStringLiteral("ramtidy"));
     const QStringList folders = QStringList{autostart.userFolder()} + autostart.machineFolders();
