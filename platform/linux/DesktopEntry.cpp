@@ -64,7 +64,7 @@ bool isKeyName(const QByteArray &key)
             const QByteArray sequence = key.mid(q, length);
             const QList<uint> character = QString::fromUtf8(sequence).toUcs4();
             if (!QStringView(u"-_.@").contains(QLatin1Char(key[q]))
-                && (!isUtf8(sequence) || character.size() != 1 || !QChar::isLetterOrNumber(character[0])))
+                && (character.size() != 1 || !QChar::isLetterOrNumber(character[0]))) // U+FFFD for a bad one
                 break;
             for (++q; q < key.size() && isContinuation(key[q]);)
                 ++q;

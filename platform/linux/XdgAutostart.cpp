@@ -237,9 +237,8 @@ XdgAutostart::Command XdgAutostart::command(const QString &exec) const
     found.words = *words;
     const QStringList &w = found.words;
     const auto startsHere = [&](qsizetype at, const QStringList &path, const QString &folder) {
-        // A field code stands for files or addresses, of which a start at logon has none.
-        QString program = w[at];
-        program.replace(QStringLiteral("%%"), QStringLiteral("%"));
+        // GLib looks the program up before it turns %% into %, so one with a % never starts.
+        QString program = w[at].contains(u'%') ? QString() : w[at];
         if (!program.contains(u'/'))
             program = findExecutable(program, path);
         else if (!folder.isEmpty() && QDir::isRelativePath(program))
@@ -259,14 +258,9 @@ XdgAutostart::Command XdgAutostart::command(const QString &exec) const
     QStringList path;
     QString folder;
     qsizetype i = 1;
-    const auto argument = [&](const QString &attached, QString &into) {
-        if (!attached.isEmpty())
-            into = attached;
-        else if (i + 1 < w.size())
-            into = w[++i];
-        else
-            return false;
-        return true;
+    // An option's argument; none at the end, where no command follows either.
+    const auto argument = [&](const QString &attached) {
+        return !attached.isEmpty() ? attached : i + 1 < w.size() ? w[++i] : QString();
     };
     for (; i < w.size() && w[i].startsWith(u'-') && w[i] != u"-"; ++i) {
         if (w[i] == u"--") {
@@ -289,9 +283,8 @@ XdgAutostart::Command XdgAutostart::command(const QString &exec) const
                 return found; // env stops with an error, or splits a string (-S), not read here
             if (matches[0] == u"ignore-environment")
                 path = defaultPath;
-            if (WithArgument.contains(matches[0])
-                && !argument(w[i].contains(u'=') ? w[i].section(u'=', 1) : QString(), value))
-                return found;
+            if (WithArgument.contains(matches[0]))
+                value = argument(w[i].contains(u'=') ? w[i].section(u'=', 1) : QString());
             if (matches[0] == u"unset" && value == u"PATH")
                 path = defaultPath;
             if (matches[0] == u"chdir")
@@ -303,8 +296,7 @@ XdgAutostart::Command XdgAutostart::command(const QString &exec) const
             if (option == u'i') {
                 path = defaultPath;
             } else if (option == u'u' || option == u'C') {
-                if (!argument(w[i].mid(j + 1), value))
-                    return found;
+                value = argument(w[i].mid(j + 1));
                 if (option == u'u' && value == u"PATH")
                     path = defaultPath;
                 if (option == u'C')
