@@ -32,10 +32,8 @@ void Form1::Check4_Click()
         m_check8->setChecked(false);
         m_check8->setVisible(false);
     }
-    if (!saveSetting(SettingsValues::Key::WindowsStartup, SettingsValues::Word(on))) {
-        undoClick();
-        return;
-    }
+    // The entry first: it is what the box shows at the next start, so a settings
+    // file that cannot be written (told by saveSetting) does not undo the click.
     try {
         if (on)
             mStartUp::AddToStartup(m_platform.process, m_platform.autostart);
@@ -45,5 +43,7 @@ void Form1::Check4_Click()
         tell(e);
         undoClick();
         saveSetting(SettingsValues::Key::WindowsStartup, SettingsValues::Word(!on));
+        return;
     }
+    saveSetting(SettingsValues::Key::WindowsStartup, SettingsValues::Word(on));
 }

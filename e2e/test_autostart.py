@@ -55,6 +55,23 @@ def click(session, wid, point, stored_after):
     wait_until(lambda: f"Windows%20Startup={stored_after}" in stored(session), 10, f"the click to store {stored_after}")
 
 
+def unused_id():
+    """An id no account or group has: the program runs as a stranger, and nothing is left behind."""
+    import grp
+    import pwd
+    taken = {u.pw_uid for u in pwd.getpwall()} | {g.gr_gid for g in grp.getgrall()}
+    return next(i for i in range(64000, 65000) if i not in taken)
+
+
+USER = unused_id()
+AS_USER = ["setpriv", f"--reuid={USER}", f"--regid={USER}", "--clear-groups", "--inh-caps=-all"]
+
+
+def dex_starts(session, env, program):
+    """How many times Debian's autostart runner would start `program` in this session (as i3 does)."""
+    return subprocess.run(AS_USER + ["dex", "-a", "-d"], env=env, capture_output=True, text=True).stdout.count(program)
+
+
 class Autostart(unittest.TestCase):
     def test_tick_writes_an_entry_that_starts_this_program_after_an_upgrade_and_untick_removes_it(self):
         with XSession() as session:
@@ -67,7 +84,8 @@ class Autostart(unittest.TestCase):
             pathlib.Path(session.home, ".config", "Corvane", "Ramtidy.conf").write_text("[Ramtidy]\nWindows%20Startup=On\n")
             process = session.start_app(program, {"TEMP": session.scratch})
             wid = session.find_window()
-            wait_until(lambda: "Windows%20Startup=Off" in stored(session), 10, "the stored choice to follow the entry")
+            # The box shows the entry, not the stored word: the click, not start-up, writes the next one.
+            os.remove(os.path.join(session.home, ".config", "Corvane", "Ramtidy.conf"))
             # Upgraded while it runs, as dpkg does: the new file beside the old one, renamed over it.
             shutil.copy2(BINARY, program + ".dpkg-new")
             os.rename(program + ".dpkg-new", program)
@@ -107,29 +125,57 @@ class Autostart(unittest.TestCase):
                 self.assertNotIn("Minimized=On", f.read())
 
     def test_a_user_unticks_the_entry_root_wrote_and_a_removed_program_is_skipped(self):
-        user = f"ramtidy-e2e-{os.getpid()}"
-        subprocess.run(["useradd", "-M", "-s", "/usr/sbin/nologin", user], check=True)
-        self.addCleanup(subprocess.run, ["userdel", user], check=True)
         with XSession() as session:
             os.chmod(session.scratch, 0o755)  # the program and the machine-wide folder, for the user too
             program = shutil.copy2(BINARY, session.scratch)
             pathlib.Path(session.config_dirs, "autostart", "ramtidy.desktop").write_text(  # as root
                 f'[Desktop Entry]\nType=Application\nName=Ramtidy\nExec="{program}"\n')
             for folder in (session.home, session.env["XDG_RUNTIME_DIR"]):
-                shutil.chown(folder, user)
-            session.spawn("ramtidy", [program], env=dict(session.env, TEMP=session.home), user=user)
+                shutil.chown(folder, USER, USER)
+            session.spawn("ramtidy", AS_USER + [program], env=dict(session.env, TEMP=session.home))
             entry = pathlib.Path(session.home, ".config", "autostart", "ramtidy.desktop")
-            starts = lambda: subprocess.run(["dex", "-a", "-d"], env=session.env, user=user,  # noqa: E731 (as i3 does)
-                                            capture_output=True, text=True).stdout.count(program)
             wid = session.find_window()
-            # Root's entry starts the program for this user too: ticked at the first start.
-            wait_until(lambda: "Windows%20Startup=On" in stored(session), 10, "the stored choice to follow the entry")
-            for hidden in (True, False):  # untick, tick again
+            for hidden in (True, False):  # untick root's entry, which starts it for this user too; tick again
                 click(session, wid, CHECK4, "Off" if hidden else "On")
                 wait_until(lambda: entry.exists() and ("Hidden=true" in entry.read_text()) == hidden, 10, "the entry")
-                self.assertEqual(starts(), 0 if hidden else 1)
+                self.assertEqual(dex_starts(session, session.env, program), 0 if hidden else 1)
             os.remove(program)  # as removing the package leaves the entry
-            self.assertEqual(starts(), 0)
+            self.assertEqual(dex_starts(session, session.env, program), 0)
+
+    def test_the_box_shows_what_the_session_starts_and_a_click_changes_it(self):
+        with XSession() as session:
+            os.chmod(session.scratch, 0o755)
+            program = shutil.copy2(BINARY, session.scratch)
+            autostart, store = (pathlib.Path(session.home, ".config/autostart"), pathlib.Path(session.scratch, "store"))
+            xubuntu = f"{session.scratch}/xdg-xubuntu:{session.config_dirs}"
+            entry = f'[Desktop Entry]\nType=Application\nName=Ramtidy\nExec="{program}"\n'
+            cases = [  # where the entry is, its text, XDG_CONFIG_DIRS; a click the session cannot take leaves it
+                ("env", autostart, f"[Desktop Entry]\nType=Application\nName=R\nExec=env FOO=1 {program}\n", None),
+                ("Xubuntu", pathlib.Path(session.config_dirs, "autostart"), entry, xubuntu),
+                ("Hidden=1", autostart, entry + "Hidden=1\n", None),
+                ("home-manager", store, entry, None)]
+            for name, folder, text, dirs in cases:
+                with self.subTest(name):
+                    shutil.rmtree(session.home)
+                    for path in (autostart, store, pathlib.Path(session.config_dirs, "autostart")):
+                        shutil.rmtree(path, ignore_errors=True)
+                        path.mkdir(parents=True)
+                    pathlib.Path(folder, "ramtidy.desktop").write_text(text)
+                    if folder == store:  # the user's own link to root's read-only copy
+                        os.chmod(pathlib.Path(store, "ramtidy.desktop"), 0o444)
+                        os.symlink(pathlib.Path(store, "ramtidy.desktop"), pathlib.Path(autostart, "ramtidy.desktop"))
+                    subprocess.run(["chown", "-hR", f"{USER}:{USER}", session.home, session.env["XDG_RUNTIME_DIR"]],
+                                   check=True)
+                    env = dict(session.env, TEMP=session.home, XDG_CONFIG_DIRS=dirs or session.config_dirs)
+                    starts = dex_starts(session, env, program)
+                    app = session.spawn("ramtidy", AS_USER + [program], env=env)
+                    click(session, session.find_window(), CHECK4,
+                          "On" if folder == store or not starts else "Off")  # the box showed what dex says
+                    if folder == store:  # the untick is refused, with where to change it
+                        wait_until(lambda: len(session._quiet(["xdotool", "search", "--onlyvisible", "--name",
+                                                               "^Ramtidy$"]).stdout.split()) == 2, 10, "the box")
+                    self.assertEqual(dex_starts(session, env, program), starts if folder == store else 1 - starts)
+                    session.stop_process(app)
 
 
 if __name__ == "__main__":

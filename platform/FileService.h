@@ -45,8 +45,10 @@ public:
 
     // The bytes of the user's own configuration file, at most `maxBytes` long,
     // through links that are the user's own to a file of theirs; nothing when no
-    // file is at the path (or where its link points).
-    virtual std::optional<QByteArray> readOwnConfig(const QString &path, qint64 maxBytes) const = 0;
+    // file is at the path (or where its link points). With `rootTarget`, the file
+    // behind such a link may also be root's: a configuration manager's store.
+    virtual std::optional<QByteArray> readOwnConfig(const QString &path, qint64 maxBytes,
+                                                    bool rootTarget = false) const = 0;
 
     // Writes the whole file or leaves the old one in place; a copy left behind by
     // a killed write goes. A link that is the user's own, to a file of theirs, is

@@ -37,14 +37,19 @@ QString stateHome(const EnvironmentService &environment)
     return underHome(environment, "XDG_STATE_HOME", ".local/state");
 }
 
+QStringList configDirs(const EnvironmentService &environment)
+{
+    QStringList dirs;
+    for (const QString &dir : environment.variable("XDG_CONFIG_DIRS").split(u':', Qt::SkipEmptyParts)) {
+        if (QDir::isAbsolutePath(dir) && !dirs.contains(QDir::cleanPath(dir)))
+            dirs.append(QDir::cleanPath(dir));
+    }
+    return dirs.isEmpty() ? QStringList{QStringLiteral("/etc/xdg")} : dirs;
+}
+
 QString firstConfigDir(const EnvironmentService &environment)
 {
-    const QStringList dirs = environment.variable("XDG_CONFIG_DIRS").split(u':', Qt::SkipEmptyParts);
-    for (const QString &dir : dirs) {
-        if (QDir::isAbsolutePath(dir))
-            return QDir::cleanPath(dir);
-    }
-    return QStringLiteral("/etc/xdg");
+    return configDirs(environment).first();
 }
 
 QString temp(const EnvironmentService &environment)

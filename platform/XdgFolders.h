@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 class EnvironmentService;
 
@@ -12,6 +13,8 @@ namespace XdgFolders {
 QString home(const EnvironmentService &environment);
 QString configHome(const EnvironmentService &environment);
 QString stateHome(const EnvironmentService &environment);
+// The machine-wide configuration folders, the most important first.
+QStringList configDirs(const EnvironmentService &environment);
 // The most important machine-wide configuration folder.
 QString firstConfigDir(const EnvironmentService &environment);
 // $TEMP when it names an absolute folder, else empty.

@@ -384,7 +384,7 @@ QByteArray PosixFileSystem::readProgramFile(const QString &path, qint64 maxBytes
     return readBytes(path, Owner::UserOrRoot, maxBytes);
 }
 
-std::optional<QByteArray> PosixFileSystem::readOwnConfig(const QString &path, qint64 maxBytes) const
+std::optional<QByteArray> PosixFileSystem::readOwnConfig(const QString &path, qint64 maxBytes, bool rootTarget) const
 {
     QString refusal;
     const QByteArray target = followOwnLinks(native(path), refusal);
@@ -393,7 +393,8 @@ std::optional<QByteArray> PosixFileSystem::readOwnConfig(const QString &path, qi
     struct stat info { };
     if (::lstat(target.constData(), &info) != 0 && errno == ENOENT)
         return std::nullopt;
-    return readBytes(decodePath(target), Owner::User, maxBytes);
+    const bool linked = target != native(path);
+    return readBytes(decodePath(target), rootTarget && linked ? Owner::UserOrRoot : Owner::User, maxBytes);
 }
 
 // QSaveFile would write through any link to its target, so the new file is made

@@ -237,11 +237,14 @@ void TestMinimizeToTray::startAtLogon_data()
     QTest::addColumn<bool>("ticked");
     QTest::addColumn<QString>("stored");
     QTest::addColumn<bool>("entry");
-    QTest::newRow("tick") << true << false << true << "On" << true;
-    QTest::newRow("untick") << false << false << false << "Off" << false;
+    QTest::addColumn<bool>("storeFails");
+    QTest::newRow("tick") << true << false << true << "On" << true << false;
+    QTest::newRow("untick") << false << false << false << "Off" << false << false;
     // A failure is said, and the boxes and the stored choice show what really is.
-    QTest::newRow("tick, entry not written") << true << true << false << "Off" << false;
-    QTest::newRow("untick, entry not removed") << false << true << true << "On" << true;
+    QTest::newRow("tick, entry not written") << true << true << false << "Off" << false << false;
+    QTest::newRow("untick, entry not removed") << false << true << true << "On" << true << false;
+    // The entry, which the box shows at the next start, is written all the same.
+    QTest::newRow("tick, settings not written") << true << false << true << "" << true << true;
 }
 
 void TestMinimizeToTray::startAtLogon()
@@ -251,6 +254,7 @@ void TestMinimizeToTray::startAtLogon()
     QFETCH(bool, ticked);
     QFETCH(QString, stored);
     QFETCH(bool, entry);
+    QFETCH(bool, storeFails);
     m_platform->process.folder = QStringLiteral("/opt/tools mem");
     if (!tick) {
         m_platform->settings.values = {{"Windows Startup", "On"}, {"Minimized", "Off"}};
@@ -259,6 +263,7 @@ void TestMinimizeToTray::startAtLogon()
     load();
     QCOMPARE(m_platform->settings.writes, 0); // restoring the box wrote nothing
     m_platform->autostart.fail = fails;
+    m_platform->settings.failWrites = storeFails;
     if (!tick)
         check("Check8")->setChecked(true);
     check("Check4")->click();
@@ -272,7 +277,7 @@ void TestMinimizeToTray::startAtLogon()
     QCOMPARE(m_platform->autostart.entries.contains("ramtidy"), entry);
     if (entry)
         QCOMPARE(m_platform->autostart.entries.value("ramtidy"), QStringLiteral("/opt/tools mem/ramtidy"));
-    QCOMPARE(m_platform->msgBox.shown.size(), fails ? 1 : 0);
+    QCOMPARE(m_platform->msgBox.shown.size(), fails || storeFails ? 1 : 0);
     if (fails)
         QVERIFY(m_platform->msgBox.shown[0].text.contains(QStringLiteral("ramtidy")));
 }
