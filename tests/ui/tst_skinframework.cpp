@@ -1,0 +1,131 @@
+#include "platform/Failure.h"
+#include "platform/linux/PosixFileSystem.h"
+#include "ui/SkinFramework.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QImage>
+#include <QPixmap>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QScopeGuard>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <sys/resource.h>
+#include <sys/stat.h>
+
+class TestSkinFramework : public QObject {
+    Q_OBJECT
+
+private slots:
+    void wear_data();
+    void wear();
+};
+
+// A skin as the window wears it: the messages, the sheet worn, and what Qt makes of it.
+void TestSkinFramework::wear_data()
+{
+    // clang-format off
+    QTest::addColumn<QString>("sheet"); // url(WxH[_bytes][_tag].png), url(fifo) and url(link.png) name pictures made beside it
+    QTest::addColumn<QString>("told"); // a pattern of the messages; "" for none
+    QTest::addColumn<QString>("worn"); // the style sheet worn, a pattern; "" for none
+    QTest::addColumn<int>("descriptors"); // the process's limit while it loads and draws; 0 as it is
+    const auto skin = [](const char *name, const QString &sheet, const char *told, const char *worn, int descriptors = 0) {
+        QTest::newRow(name) << sheet << QString::fromUtf8(told) << QString::fromUtf8(worn) << descriptors;
+    };
+    [[maybe_unused]] const auto pictures = [](int count) {
+        QString sheet;
+        for (int i = 1; i <= count; ++i)
+            sheet += QStringLiteral("#p%1 { image: url(1x1_p%1.png) }\n").arg(i);
+        return sheet;
+    };
+    skin("skin sets a caption and room", "QPushButton { qproperty-text: \"Pause\"; padding: 40px; margin: 9px; border-left: 5px solid red; color: red; }",
+         "", "^QPushButton \\{ border-left: 2px solid red; color: red; \\}\n$");
+    skin("skin moves captions", "QCheckBox { spacing: 300px; padding-left: 9px; color: navy } QGroupBox::title { left: 400px; top: 9px; "
+         "margin-top: 9px } QPushButton { border: dashed 9pt blue; border-width: 1px 0.5em; icon-size: 90px; min-height: 90px }", "",
+         "^QCheckBox \\{ color: navy; \\}\nQGroupBox::title \\{ \\}\nQPushButton \\{ border: dashed 2px blue; border-width: 1px 2px; \\}\n$");
+    skin("malformed skin", "QLabel { color: red", "malformed at line 1: the rule for \"QLabel\" is not closed", "");
+    skin("skin of comments only", "/* nothing */", "holds no rule", "");
+    skin("skin picture on the buttons", "QPushButton { background-image: url(600x400.png) } QPushButton:hover { background: url(\"600x400.png\") }", "",
+         "^QPushButton \\{ background-image: url\\(/proc/self/fd/(\\d+)\\); \\}\nQPushButton:hover \\{ background: url\\(/proc/self/fd/\\1\\); \\}\n$");
+    skin("skin picture sizes a part", "QCheckBox::indicator { image: url(300x17.png) } QCheckBox::indicator:checked { image: url(16x16.png) }", "",
+         "^QCheckBox::indicator \\{ \\}\nQCheckBox::indicator:checked \\{ image: url\\(/proc/self/fd/\\d+\\); \\}\n$");
+    skin("skin picture too large", "QPushButton { background-image: url(1025x8.png); color: red } QLabel { image: url(1024x1024.png) }", "1025 × 8 pixels",
+         "^QPushButton \\{ color: red; \\}\nQLabel \\{ image: url\\(/proc/self/fd/\\d+\\); \\}\n$");
+    skin("skin of 256 KiB", "QLabel { color: navy } /*" + QString(256 * 1024 - 27, u' ') + "*/", "", "^QLabel \\{ color: navy; \\}\n$");
+    skin("skin pictures too large together", "QLabel { image: url(1000x600.png) } QPushButton { image: url(1000x600.png) }", "more than 1048576 pixels",
+         "^QLabel \\{ image: url\\(/proc/self/fd/\\d+\\); \\}\nQPushButton \\{ \\}");
+    skin("skin picture a FIFO", "QLabel { image: url(fifo); color: navy }", "fifo", "^QLabel \\{ color: navy; \\}\n$");
+    skin("skin picture a link", "QLabel { image: url('link.png') }", "link.png", "^QLabel \\{ \\}\n$");
+    skin("skin picture outside its folder", "QLabel { image: url(../x/8x8.png) } QFrame { image: url(/8x8.png) } QMenu { image: url(8x8 .png) }",
+         "\\.\\./x/8x8\\.png", "^QLabel \\{ \\}\nQFrame \\{ \\}\nQMenu \\{ \\}\n$");
+    // clang-format on
+}
+
+void TestSkinFramework::wear()
+{
+    QFETCH(QString, sheet);
+    QFETCH(QString, told);
+    QFETCH(QString, worn);
+    QFETCH(int, descriptors);
+    QTemporaryDir folder;
+    QVERIFY(folder.isValid());
+    QFile file(folder.filePath(QStringLiteral("o.cjs")));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(sheet.toUtf8());
+    file.close();
+    const QRegularExpression named(QStringLiteral("url\\(['\"]?((\\d+)x(\\d+)(?:_(\\d+))?\\w*|fifo|link)"));
+    for (const QRegularExpressionMatch &picture : named.globalMatch(sheet + QStringLiteral("url(8x8"))) {
+        const QString name = folder.filePath(picture.captured(1));
+        if (name.endsWith(u"fifo"))
+            QCOMPARE(mkfifo(QFile::encodeName(name).constData(), 0600), 0);
+        else if (name.endsWith(u"link"))
+            QVERIFY(QFile::link(folder.filePath(QStringLiteral("8x8.png")), name + QStringLiteral(".png")));
+        else
+            QVERIFY(QImage(picture.captured(2).toInt(), picture.captured(3).toInt(), QImage::Format_RGB32)
+                        .save(name + QStringLiteral(".png")));
+        if (!picture.captured(4).isEmpty())
+            QVERIFY(QFile::resize(name + QStringLiteral(".png"), picture.captured(4).toLongLong()));
+    }
+    rlimit saved{};
+    QCOMPARE(getrlimit(RLIMIT_NOFILE, &saved), 0);
+    const auto restore = qScopeGuard([&] { setrlimit(RLIMIT_NOFILE, &saved); });
+    rlimit lowered = saved;
+    lowered.rlim_cur = descriptors > 0 ? rlim_t(descriptors) : saved.rlim_cur;
+    QCOMPARE(setrlimit(RLIMIT_NOFILE, &lowered), 0);
+
+    PosixFileSystem files;
+    SkinFramework skin;
+    QWidget window;
+    QPushButton button(QStringLiteral("Turn Off Auto Free"), &window);
+    QStringList messages;
+    try {
+        skin.LoadSkin(files, file.fileName(), QString());
+        skin.setOptions(SkinFramework::WindowOnly);
+        skin.setKeepFonts(true);
+        skin.setKeepSizes(true);
+        skin.ApplyWindow(&window);
+        messages = skin.refusedPictures();
+    } catch (const Failure &failure) {
+        messages.append(QString::fromStdString(failure.what()));
+    }
+    const QString text = messages.join(u'\n');
+    QVERIFY2(told.isEmpty() ? text.isEmpty() : text.contains(QRegularExpression(told)), qPrintable(text));
+    for (const QString &message : std::as_const(messages)) // each names the file, and what to do
+        QVERIFY2(message.contains(folder.path()), qPrintable(message));
+    QVERIFY2(worn.isEmpty() ? window.styleSheet().isEmpty() : window.styleSheet().contains(QRegularExpression(worn)),
+             qPrintable(window.styleSheet()));
+    QVERIFY(!window.styleSheet().contains(QRegularExpression(QStringLiteral("(qproperty-|padding|margin)[a-z-]*:"))));
+    // What Qt makes of it: the caption, the font and the room stay; each picture kept is drawn.
+    button.ensurePolished();
+    QCOMPARE(button.text(), QStringLiteral("Turn Off Auto Free"));
+    QCOMPARE(button.font(), QApplication::font(&button));
+    QCOMPARE(button.minimumSize(), QSize(0, 0));
+    for (const QRegularExpressionMatch &kept :
+         QRegularExpression(QStringLiteral("url\\((/proc/self/fd/\\d+)\\)")).globalMatch(window.styleSheet()))
+        QVERIFY2(!QPixmap(kept.captured(1)).isNull(), qPrintable(kept.captured(1)));
+}
+
+QTEST_MAIN(TestSkinFramework)
+#include "tst_skinframework.moc"
