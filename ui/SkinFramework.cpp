@@ -216,7 +216,9 @@ bool isNarrowLength(const QString &term)
 // The value with every width Qt could read from it cut to what the layout
 // absorbs; the style and colour stay as they are. Qt reads a width from any term
 // of a "-width" property (a named width and a percentage too), and from a
-// shorthand's first term when that is a number; any number in it is cut.
+// shorthand's first term when that is a number; any number in it is cut. A term
+// runs to a blank or slash outside parentheses; where a skin's quotes or
+// parentheses make it longer, more of it is cut, never less.
 QString withBorderCapped(const QString &name, const QString &value)
 {
     const bool everyTerm = name.endsWith(u"-width");
@@ -231,25 +233,16 @@ QString withBorderCapped(const QString &name, const QString &value)
         start = -1;
     };
     int depth = 0;
-    QChar quote;
     for (qsizetype at = 0; at < value.size(); ++at) {
         const QChar c = value[at];
-        const bool separates = quote.isNull() && depth == 0 && (c.isSpace() || c == u',' || c == u'/');
-        if (separates) {
+        if (depth == 0 && (c.isSpace() || c == u'/')) {
             endTerm(at);
             capped += c;
             continue;
         }
         if (start < 0)
             start = at;
-        if (c == u'\\')
-            ++at; // the escaped character is the term's
-        else if (!quote.isNull())
-            quote = c == quote ? QChar() : quote;
-        else if (c == u'"' || c == u'\'')
-            quote = c;
-        else if (c == u'(' || c == u')')
-            depth += c == u'(' ? 1 : -1;
+        depth += c == u'(' ? 1 : c == u')' ? -1 : 0;
     }
     endTerm(value.size());
     return capped;
