@@ -79,6 +79,9 @@ public:
     static QList<Rule> parse(QStringView sheet, const QString &path = QString());
     // The sheet as it will be worn, with the switches applied.
     QString sheet() const;
+    // Throws Failure, naming the file and the first line where it happens, when
+    // Qt cannot read that sheet or would read a property in it that is left out.
+    void checkWithQt() const;
 
 private:
     struct Picture {
@@ -94,7 +97,6 @@ private:
     bool isLeftOut(const Rule &rule, const QString &name, const QString &value) const;
     QString wornRule(const Rule &rule) const;
     QString qtReading(const QString &sheet) const;
-    void checkWithQt() const;
 
     QString m_path;
     QList<Rule> m_rules;

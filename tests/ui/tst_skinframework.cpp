@@ -34,18 +34,12 @@ void TestSkinFramework::wear_data()
     const auto skin = [](const char *name, const QString &sheet, const char *told, const char *worn, int descriptors = 0) {
         QTest::newRow(name) << sheet << QString::fromUtf8(told) << QString::fromUtf8(worn) << descriptors;
     };
-    const auto pictures = [](int count) {
-        QString sheet;
-        for (int i = 1; i <= count; ++i)
-            sheet += QStringLiteral("#p%1 { image: url(1x1_p%1.png) }\n").arg(i);
-        return sheet;
-    };
-    skin("300 pictures under 128 descriptors", pictures(300), "1x1_p65\\.png and those named after it .* at most 64 pictures",
-         "#p64 \\{ image: url\\(/proc/self/fd/\\d+\\); \\}\n#p65 \\{ \\}\n", 128);
+    const auto pictures = [](int count) { // a rule and a picture of 1 by 1 each
+        QString sheet; for (int i = 1; i <= count; ++i) sheet += QStringLiteral("#p%1 { image: url(1x1_p%1.png) }\n").arg(i); return sheet; };
+    skin("300 pictures under 128 descriptors", pictures(300), "1x1_p65\\.png and those named after it .* at most 64 pictures", "#p64 \\{ image: url\\(/proc/self/fd/\\d+\\); \\}\n#p65 \\{ \\}\n", 128);
     skin("64 pictures", pictures(64), "", "^(#p\\d+ \\{ image: url\\(/proc/self/fd/\\d+\\); \\}\n){64}$");
     skin("65 pictures", pictures(65), "1x1_p65\\.png and those named after it", "#p64 \\{ image: url\\(/proc/self/fd/\\d+\\); \\}\n#p65 \\{ \\}\n$");
-    skin("a large picture, then a small one", "QLabel { image: url(1000x600.png) } QFrame { image: url(8x8.png) }", "",
-         "^QLabel \\{ image: url\\(/proc/self/fd/\\d+\\); \\}\nQFrame \\{ image: url\\(/proc/self/fd/\\d+\\); \\}\n$");
+    skin("a large picture, then a small one", "QLabel { image: url(1000x600.png) } QFrame { image: url(8x8.png) }", "", "^QLabel \\{ image: url\\(/proc/self/fd/\\d+\\); \\}\nQFrame \\{ image: url\\(/proc/self/fd/\\d+\\); \\}\n$");
     skin("escape before a double quote", "QPushButton { color: \\\"; qproperty-text: Pwned; x: \"a\\\"b\"; }", "", "^QPushButton \\{ color: \\\\\"; x: \"a\\\\\"b\"; \\}\n$");
     skin("escape before a single quote", "QPushButton { color: \\'; font: 30px; x: 'a\\'b'; }", "", "^QPushButton \\{ color: \\\\'; x: 'a\\\\'b'; \\}\n$");
     skin("comment inside quotes", "QPushButton { x: \"/*\"; min-height: 120px; y: '*/'; color:/**/navy }", "", "^QPushButton \\{ x: \"/\\*\"; y: '\\*/'; color: navy; \\}\n$");
@@ -61,9 +55,7 @@ void TestSkinFramework::wear_data()
     skin("comment not closed", "QLabel { color: navy }\n/* x", "line 2: a comment is not closed", "");
     skin("rule Qt cannot read", "QLabel { color: navy }\n\nQLabel!x { color: red }\nQFrame { color: red }", "line 3: Qt cannot read this rule", "");
     skin("names as Qt folds them", "QCheckBox { \u017Fpacing: 300px; FONT-size: 30px; MIN-HEIGHT: 9px; color: navy }", "", "^QCheckBox \\{ color: navy; \\}\n$");
-    skin("border widths as Qt reads them", "QPushButton { border-width: medium +5px 50% 1.5pt; border-top: +5e1px solid; border: 1px/9px solid rgb(9, 9, 9); "
-         "border-left: 1.6pt solid; border-right: 0em solid; border-bottom: .1em solid; border-top: -5px }", "", "^QPushButton \\{ border-width: 2px 2px 2px 1.5pt; "
-         "border-top: 2px solid; border: 1px/2px solid rgb\\(9, 9, 9\\); border-left: 2px solid; border-right: 0em solid; border-bottom: 2px solid; border-top: 2px; \\}\n$");
+    skin("border widths as Qt reads them", "QPushButton { border-width: medium +5px 50% 1.5pt; border-top: +5e1px solid; border: 1px/9px solid rgb(9, 9, 9); " "border-left: 1.6pt solid; border-right: 0em solid; border-bottom: .1em solid; border-top: -5px }", "", "^QPushButton \\{ border-width: 2px 2px 2px 1.5pt; " "border-top: 2px solid; border: 1px/2px solid rgb\\(9, 9, 9\\); border-left: 2px solid; border-right: 0em solid; border-bottom: 2px solid; border-top: 2px; \\}\n$");
     skin("selector without a rule", "QLabel { color: navy }\nQLabel;", "line 2: a selector is not followed by", "");
     skin("rule without a selector", "{ color: navy }", "line 1: a rule has no selector", "");
     skin("rule opened twice", "QLabel { color: navy {", "the rule for \"QLabel\" is not closed", "");
@@ -75,34 +67,22 @@ void TestSkinFramework::wear_data()
     skin("parenthesis not opened", "QLabel { color: rgb(0, 0, 0)) }", "a \"\\)\" has no", "");
     skin("parenthesis not closed", "QLabel { color: rgb(0; 0, 0 }", "a \"\\(\" is not closed", "");
     skin("picture too high", "QLabel { image: url(8x1025.png) }", "8 × 1025 pixels", "^QLabel \\{ \\}\n$");
-    skin("pictures a pixel too many together", "QLabel { image: url(1024x1024.png) } QFrame { image: url(1x1.png) }", "more than 1048576 pixels",
-         "^QLabel \\{ image: url\\(/proc/self/fd/\\d+\\); \\}\nQFrame \\{ \\}\n$");
-    skin("part pictures a pixel too wide or high", "QCheckBox::indicator { image: url(17x16.png) } QCheckBox::indicator:checked { image: url(16x17.png) } "
-         "QCheckBox::indicator:hover { background-image: url(40x40.png) }", "", "^QCheckBox::indicator \\{ \\}\nQCheckBox::indicator:checked \\{ \\}\n"
-         "QCheckBox::indicator:hover \\{ background-image: url\\(/proc/self/fd/\\d+\\); \\}\n$");
-    skin("picture of 8 MiB and one byte more", "QLabel { image: url(8x8_8388608.png) } QFrame { image: url(8x8_8388609.png) }", "8x8_8388609\\.png",
-         "^QLabel \\{ image: url\\(/proc/self/fd/\\d+\\); \\}\nQFrame \\{ \\}\n$");
+    skin("pictures a pixel too many together", "QLabel { image: url(1024x1024.png) } QFrame { image: url(1x1.png) }", "more than 1048576 pixels", "^QLabel \\{ image: url\\(/proc/self/fd/\\d+\\); \\}\nQFrame \\{ \\}\n$");
+    skin("part pictures a pixel too wide or high", "QCheckBox::indicator { image: url(17x16.png) } QCheckBox::indicator:checked { image: url(16x17.png) } " "QCheckBox::indicator:hover { background-image: url(40x40.png) }", "", "^QCheckBox::indicator \\{ \\}\nQCheckBox::indicator:checked \\{ \\}\n" "QCheckBox::indicator:hover \\{ background-image: url\\(/proc/self/fd/\\d+\\); \\}\n$");
+    skin("picture of 8 MiB and one byte more", "QLabel { image: url(8x8_8388608.png) } QFrame { image: url(8x8_8388609.png) }", "8x8_8388609\\.png", "^QLabel \\{ image: url\\(/proc/self/fd/\\d+\\); \\}\nQFrame \\{ \\}\n$");
     skin("skin of 256 KiB and one byte", "QLabel { color: navy } /*" + QString(256 * 1024 - 26, u' ') + "*/", "o\\.cjs", "");
-    skin("skin sets a caption and room", "QPushButton { qproperty-text: \"Pause\"; padding: 40px; margin: 9px; border-left: 5px solid red; color: red; }",
-         "", "^QPushButton \\{ border-left: 2px solid red; color: red; \\}\n$");
-    skin("skin moves captions", "QCheckBox { spacing: 300px; padding-left: 9px; color: navy } QGroupBox::title { left: 400px; top: 9px; "
-         "margin-top: 9px } QPushButton { border: dashed 9pt blue; border-width: 1px 0.5em; icon-size: 90px; min-height: 90px }", "",
-         "^QCheckBox \\{ color: navy; \\}\nQGroupBox::title \\{ \\}\nQPushButton \\{ border: dashed 2px blue; border-width: 1px 2px; \\}\n$");
+    skin("skin sets a caption and room", "QPushButton { qproperty-text: \"Pause\"; padding: 40px; margin: 9px; border-left: 5px solid red; color: red; }", "", "^QPushButton \\{ border-left: 2px solid red; color: red; \\}\n$");
+    skin("skin moves captions", "QCheckBox { spacing: 300px; padding-left: 9px; color: navy } QGroupBox::title { left: 400px; top: 9px; " "margin-top: 9px } QPushButton { border: dashed 9pt blue; border-width: 1px 0.5em; icon-size: 90px; min-height: 90px }", "", "^QCheckBox \\{ color: navy; \\}\nQGroupBox::title \\{ \\}\nQPushButton \\{ border: dashed 2px blue; border-width: 1px 2px; \\}\n$");
     skin("malformed skin", "QLabel { color: red", "malformed at line 1: the rule for \"QLabel\" is not closed", "");
     skin("skin of comments only", "/* nothing */", "holds no rule", "");
-    skin("skin picture on the buttons", "QPushButton { background-image: url(600x400.png) } QPushButton:hover { background: url(\"600x400.png\") }", "",
-         "^QPushButton \\{ background-image: url\\(/proc/self/fd/(\\d+)\\); \\}\nQPushButton:hover \\{ background: url\\(/proc/self/fd/\\1\\); \\}\n$");
-    skin("skin picture sizes a part", "QCheckBox::indicator { image: url(300x17.png) } QCheckBox::indicator:checked { image: url(16x16.png) }", "",
-         "^QCheckBox::indicator \\{ \\}\nQCheckBox::indicator:checked \\{ image: url\\(/proc/self/fd/\\d+\\); \\}\n$");
-    skin("skin picture too large", "QPushButton { background-image: url(1025x8.png); color: red } QLabel { image: url(1024x1024.png) }", "1025 × 8 pixels",
-         "^QPushButton \\{ color: red; \\}\nQLabel \\{ image: url\\(/proc/self/fd/\\d+\\); \\}\n$");
+    skin("skin picture on the buttons", "QPushButton { background-image: url(600x400.png) } QPushButton:hover { background: url(\"600x400.png\") }", "", "^QPushButton \\{ background-image: url\\(/proc/self/fd/(\\d+)\\); \\}\nQPushButton:hover \\{ background: url\\(/proc/self/fd/\\1\\); \\}\n$");
+    skin("skin picture sizes a part", "QCheckBox::indicator { image: url(300x17.png) } QCheckBox::indicator:checked { image: url(16x16.png) }", "", "^QCheckBox::indicator \\{ \\}\nQCheckBox::indicator:checked \\{ image: url\\(/proc/self/fd/\\d+\\); \\}\n$");
+    skin("skin picture too large", "QPushButton { background-image: url(1025x8.png); color: red } QLabel { image: url(1024x1024.png) }", "1025 × 8 pixels", "^QPushButton \\{ color: red; \\}\nQLabel \\{ image: url\\(/proc/self/fd/\\d+\\); \\}\n$");
     skin("skin of 256 KiB", "QLabel { color: navy } /*" + QString(256 * 1024 - 27, u' ') + "*/", "", "^QLabel \\{ color: navy; \\}\n$");
-    skin("skin pictures too large together", "QLabel { image: url(1000x600.png) } QPushButton { image: url(1000x600.png) }", "more than 1048576 pixels",
-         "^QLabel \\{ image: url\\(/proc/self/fd/\\d+\\); \\}\nQPushButton \\{ \\}");
+    skin("skin pictures too large together", "QLabel { image: url(1000x600.png) } QPushButton { image: url(1000x600.png) }", "more than 1048576 pixels", "^QLabel \\{ image: url\\(/proc/self/fd/\\d+\\); \\}\nQPushButton \\{ \\}");
     skin("skin picture a FIFO", "QLabel { image: url(fifo); color: navy }", "fifo", "^QLabel \\{ color: navy; \\}\n$");
     skin("skin picture a link", "QLabel { image: url('link.png') }", "link.png", "^QLabel \\{ \\}\n$");
-    skin("skin picture outside its folder", "QLabel { image: url(../x/8x8.png) } QFrame { image: url(/8x8.png) } QMenu { image: url(8x8 .png) }",
-         "\\.\\./x/8x8\\.png", "^QLabel \\{ \\}\nQFrame \\{ \\}\nQMenu \\{ \\}\n$");
+    skin("skin picture outside its folder", "QLabel { image: url(../x/8x8.png) } QFrame { image: url(/8x8.png) } QMenu { image: url(8x8 .png) }", "\\.\\./x/8x8\\.png", "^QLabel \\{ \\}\nQFrame \\{ \\}\nQMenu \\{ \\}\n$");
     // clang-format on
 }
 
@@ -115,8 +95,7 @@ void TestSkinFramework::wear()
     QTemporaryDir folder;
     QVERIFY(folder.isValid());
     QFile file(folder.filePath(QStringLiteral("o.cjs")));
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(sheet.toUtf8());
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(sheet.toUtf8()) == sheet.toUtf8().size());
     file.close();
     const QRegularExpression named(QStringLiteral("url\\(['\"]?((\\d+)x(\\d+)(?:_(\\d+))?\\w*|fifo|link)"));
     for (const QRegularExpressionMatch &picture : named.globalMatch(sheet + QStringLiteral("url(8x8"))) {
@@ -134,8 +113,7 @@ void TestSkinFramework::wear()
     rlimit saved{};
     QCOMPARE(getrlimit(RLIMIT_NOFILE, &saved), 0);
     const auto restore = qScopeGuard([&] { setrlimit(RLIMIT_NOFILE, &saved); });
-    rlimit lowered = saved;
-    lowered.rlim_cur = descriptors > 0 ? rlim_t(descriptors) : saved.rlim_cur;
+    const rlimit lowered = {descriptors > 0 ? rlim_t(descriptors) : saved.rlim_cur, saved.rlim_max};
     QCOMPARE(setrlimit(RLIMIT_NOFILE, &lowered), 0);
 
     PosixFileSystem files;
