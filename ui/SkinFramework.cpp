@@ -398,6 +398,11 @@ QString SkinFramework::qtReading(const QString &sheet) const
         if (isLeftOut(Rule(), name, QString())
             || (m_keepSizes && isBorderWidthProperty(name) && isWideBorder(declaration)))
             return QStringLiteral("Qt reads \"%1\" there, which this skin may not set.").arg(declaration.d->property);
+        for (const QCss::Value &value : std::as_const(declaration.d->values)) {
+            if (value.type == QCss::Value::Uri && !m_pictureSizes.contains(value.variant.toString()))
+                return QStringLiteral("Qt reads a picture \"%1\" there that was not checked.")
+                    .arg(value.variant.toString());
+        }
     }
     return {};
 }
@@ -560,11 +565,34 @@ SkinFramework::Picture SkinFramework::picture(FileService &files, const QString 
     return picture;
 }
 
+// Counted where it is named: a picture some rule shows may be decoded for that
+// rule alone. False for a picture left out.
+bool SkinFramework::countPixels(const Picture &picture, const QString &path)
+{
+    if (picture.path.isEmpty())
+        return false;
+    const qint64 pixels = qint64(picture.size.width()) * picture.size.height();
+    if (m_picturePixels + pixels > MaxPicturePixels) {
+        refusePicture(path,
+                      QStringLiteral("The skin's picture %1 was left out: with it the skin's pictures would hold more "
+                                     "than %2 pixels together, counted each place one is named. Make them smaller, or "
+                                     "use fewer of them.")
+                          .arg(path)
+                          .arg(MaxPicturePixels));
+        return false;
+    }
+    m_picturePixels += pixels;
+    m_pictureSizes.insert(picture.path, picture.size);
+    return true;
+}
+
 bool SkinFramework::wearPictures(FileService &files, const QString &folder, QString &value)
 {
     static const QRegularExpression url(QStringLiteral("url\\(\\s*(?:\"([^\"]*)\"|'([^']*)'|([^)\"'\\s]*))\\s*\\)"),
                                         QRegularExpression::CaseInsensitiveOption);
-    static const QRegularExpression anyUrl(QStringLiteral("url\\("), QRegularExpression::CaseInsensitiveOption);
+    // Qt reads an escaped letter as the letter: "u\rl(" is "url(" too.
+    static const QRegularExpression anyUrl(QStringLiteral("\\\\?u\\\\?r\\\\?l\\("),
+                                           QRegularExpression::CaseInsensitiveOption);
     QString worn;
     qsizetype last = 0;
     int found = 0;
@@ -573,23 +601,7 @@ bool SkinFramework::wearPictures(FileService &files, const QString &folder, QStr
         ++found;
         const QString name = match.captured(1) + match.captured(2) + match.captured(3);
         const Picture picture = this->picture(files, folder, name);
-        // Counted where it is named: a picture some rule shows may be decoded for
-        // that rule alone.
-        const qint64 pixels = qint64(picture.size.width()) * picture.size.height();
-        if (!picture.path.isEmpty() && m_picturePixels + pixels > MaxPicturePixels) {
-            refusePicture(name,
-                          QStringLiteral("The skin's picture %1 was left out: with it the skin's pictures would hold "
-                                         "more than %2 pixels together, counted each place one is named. Make them "
-                                         "smaller, or use fewer of them.")
-                              .arg(folder + u'/' + name)
-                              .arg(MaxPicturePixels));
-            keep = false;
-        } else if (picture.path.isEmpty()) {
-            keep = false;
-        } else {
-            m_picturePixels += pixels;
-            m_pictureSizes.insert(picture.path, picture.size);
-        }
+        keep = countPixels(picture, folder + u'/' + name) && keep;
         worn += value.mid(last, match.capturedStart() - last) + QStringLiteral("url(%1)").arg(picture.path);
         last = match.capturedEnd();
     }

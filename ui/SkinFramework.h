@@ -91,6 +91,7 @@ private:
 
     void loadPictures(FileService &files, const QString &folder);
     Picture picture(FileService &files, const QString &folder, const QString &name);
+    bool countPixels(const Picture &picture, const QString &path);
     bool wearPictures(FileService &files, const QString &folder, QString &value);
     void refusePicture(const QString &key, const QString &why);
     bool isOversizedPartPicture(const Rule &rule, const QString &name, const QString &value) const;

@@ -66,6 +66,7 @@ void TestSkinFramework::wear_data()
     skin("empty declarations", "QLabel { ; color: navy;; }", "", "^QLabel \\{ color: navy; \\}\n$");
     skin("parenthesis not opened", "QLabel { color: rgb(0, 0, 0)) }", "a \"\\)\" has no", "");
     skin("parenthesis not closed", "QLabel { color: rgb(0; 0, 0 }", "a \"\\(\" is not closed", "");
+    skin("url with escapes", "QLabel { image: u\\rl(8x8.png); color: navy }", "cannot read the file name", "^QLabel \\{ color: navy; \\}\n$");
     skin("picture too high", "QLabel { image: url(8x1025.png) }", "8 × 1025 pixels", "^QLabel \\{ \\}\n$");
     skin("pictures a pixel too many together", "QLabel { image: url(1024x1024.png) } QFrame { image: url(1x1.png) }", "more than 1048576 pixels", "^QLabel \\{ image: url\\(/proc/self/fd/\\d+\\); \\}\nQFrame \\{ \\}\n$");
     skin("part pictures a pixel too wide or high", "QCheckBox::indicator { image: url(17x16.png) } QCheckBox::indicator:checked { image: url(16x17.png) } " "QCheckBox::indicator:hover { background-image: url(40x40.png) }", "", "^QCheckBox::indicator \\{ \\}\nQCheckBox::indicator:checked \\{ \\}\n" "QCheckBox::indicator:hover \\{ background-image: url\\(/proc/self/fd/\\d+\\); \\}\n$");
