@@ -1,14 +1,19 @@
 // A skin file: any bytes someone put in the program folder.
 #include "platform/Failure.h"
+#include "platform/linux/PosixFileSystem.h"
 #include "ui/SkinFramework.h"
 
+#include <QFile>
 #include <QString>
+#include <QTemporaryDir>
+#include <QtGui/private/qcssparser_p.h>
 
 #include <cstdlib>
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {
-    const QString sheet = QString::fromUtf8(reinterpret_cast<const char *>(data), qsizetype(size));
+    const QByteArray bytes(reinterpret_cast<const char *>(data), qsizetype(size));
+    const QString sheet = QString::fromUtf8(bytes);
     try {
         const QList<SkinFramework::Rule> rules = SkinFramework::parse(sheet);
         if (rules.isEmpty())
@@ -32,6 +37,25 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         for (qsizetype i = 0; i < rules.size(); ++i) {
             if (reread[i].selector != rules[i].selector || reread[i].declarations != rules[i].declarations)
                 std::abort();
+        }
+        // Worn as the window wears it, a sheet that Qt reads holds no property left out.
+        static QTemporaryDir folder;
+        QFile file(folder.filePath(QStringLiteral("o.cjs")));
+        if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size())
+            std::abort();
+        file.close();
+        PosixFileSystem files;
+        SkinFramework skin;
+        skin.LoadSkin(files, file.fileName(), QString());
+        skin.setKeepFonts(true);
+        skin.setKeepSizes(true);
+        QCss::StyleSheet read;
+        if (QCss::Parser(skin.sheet()).parse(&read)) {
+            try {
+                skin.checkWithQt();
+            } catch (const Failure &) {
+                std::abort();
+            }
         }
     } catch (const Failure &) {
     }

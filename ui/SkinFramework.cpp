@@ -9,9 +9,11 @@
 #include <QImageReader>
 #include <QPixmapCache>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QSet>
 #include <QStringDecoder>
 #include <QWidget>
+#include <QtGui/private/qcssparser_p.h>
 
 namespace {
 
@@ -28,7 +30,28 @@ constexpr double MaxBorderPixels = 2;
 // A part's picture sets the part's size: a check box's indicator fits its row.
 constexpr int MaxPartPicture = 16;
 
-// Reads a style sheet piece by piece, keeping count of lines for messages.
+// A skin names at most this many pictures: each is held in memory through a
+// descriptor of its own for the whole run.
+constexpr int MaxPictures = 64;
+
+bool isHexDigit(QChar c)
+{
+    return (c >= u'0' && c <= u'9') || (c >= u'a' && c <= u'f') || (c >= u'A' && c <= u'F');
+}
+
+Failure malformed(const QString &path, int line, const QString &why)
+{
+    const QString where = path.isEmpty() ? QString() : u' ' + path;
+    return Failure(QStringLiteral("The skin%1 is malformed at line %2: %3 Correct that line, or remove the file to go "
+                                  "without a skin.")
+                       .arg(where)
+                       .arg(line)
+                       .arg(why));
+}
+
+// Reads a style sheet piece by piece as Qt's scanner does, keeping count of lines
+// for messages. Qt turns "\" and hex digits into a character before it reads
+// anything, in comments and quotes too; no skin needs that, so it is refused.
 class SheetReader {
 public:
     SheetReader(QStringView text, const QString &path)
@@ -37,15 +60,7 @@ public:
     {
     }
 
-    [[noreturn]] void fail(const QString &why) const
-    {
-        const QString where = m_path.isEmpty() ? QString() : u' ' + m_path;
-        throw Failure(QStringLiteral("The skin%1 is malformed at line %2: %3 Correct that line, or remove the file "
-                                     "to go without a skin.")
-                          .arg(where)
-                          .arg(m_line)
-                          .arg(why));
-    }
+    [[noreturn]] void fail(const QString &why) const { throw malformed(m_path, m_line, why); }
 
     void skipSpace()
     {
@@ -63,9 +78,10 @@ public:
     }
 
     bool atEnd() const { return m_at >= m_text.size(); }
+    int line() const { return m_line; }
 
-    // Text up to (not including) one of `stops` outside quotes, parentheses and
-    // comments; returns the stop found, or 0 at the end of the text.
+    // Text up to (not including) one of `stops` outside quotes, parentheses,
+    // escapes and comments; returns the stop found, or 0 at the end of the text.
     QChar readUntil(QStringView stops, QString &out)
     {
         int depth = 0;
@@ -73,6 +89,17 @@ public:
             const QChar c = m_text[m_at];
             if (c == u'"' || c == u'\'') {
                 readQuoted(c, out);
+                continue;
+            }
+            if (c == u'\\') {
+                // Outside quotes the escaped character belongs to a name; a blank
+                // or line end after it is no escape to Qt.
+                if (m_at + 1 >= m_text.size() || m_text[m_at + 1].isSpace())
+                    fail(QStringLiteral("a \"\\\" is followed by nothing it could escape."));
+                out += c;
+                advance();
+                out += m_text[m_at];
+                advance();
                 continue;
             }
             if (c == u'/' && m_text.mid(m_at).startsWith(u"/*")) {
@@ -102,7 +129,8 @@ private:
         out += quote;
         advance();
         while (m_at < m_text.size() && m_text[m_at] != quote) {
-            if (m_text[m_at] == u'\n')
+            // Qt ends a quoted text at any line end that is not escaped.
+            if (m_text[m_at] == u'\n' || m_text[m_at] == u'\r' || m_text[m_at] == u'\f')
                 fail(QStringLiteral("a quoted text runs past the end of its line."));
             if (m_text[m_at] == u'\\' && m_at + 1 < m_text.size()) {
                 out += m_text[m_at];
@@ -119,6 +147,8 @@ private:
 
     void advance()
     {
+        if (m_text[m_at] == u'\\' && m_at + 1 < m_text.size() && isHexDigit(m_text[m_at + 1]))
+            fail(QStringLiteral("a \"\\\" before a hex digit is a character code, which a skin does not use."));
         if (m_text[m_at] == u'\n')
             ++m_line;
         ++m_at;
@@ -167,25 +197,55 @@ bool isBorderWidthProperty(const QString &name)
     return borderWidth.match(name).hasMatch();
 }
 
-// The value with every length wider than the layout absorbs cut to it; the style
-// and colour stay as they are.
-QString withBorderCapped(const QString &value)
+// Whether a term is a length we read, no wider than the layout absorbs.
+bool isNarrowLength(const QString &term)
 {
     static const QRegularExpression length(QStringLiteral("^(\\d*\\.?\\d+)(px|pt|em|ex)?$"),
                                            QRegularExpression::CaseInsensitiveOption);
-    QStringList tokens = value.split(u' ', Qt::SkipEmptyParts);
-    for (QString &token : tokens) {
-        const QRegularExpressionMatch match = length.match(token);
-        if (!match.hasMatch())
+    const QRegularExpressionMatch match = length.match(term);
+    if (!match.hasMatch())
+        return false;
+    const double number = match.captured(1).toDouble();
+    const QString unit = match.captured(2).toLower();
+    // An em or ex depends on a font the skin cannot see; any of it is too wide.
+    return unit == u"pt"        ? number * 96 / 72 <= MaxBorderPixels
+        : unit.startsWith(u'e') ? number == 0
+                                : number <= MaxBorderPixels;
+}
+
+// The value with every width Qt could read from it cut to what the layout
+// absorbs; the style and colour stay as they are. Qt reads a width from any term
+// of a "-width" property (a named width and a percentage too), and from a
+// shorthand's first term when that is a number; any number in it is cut. A term
+// runs to a blank or slash outside parentheses; where a skin's quotes or
+// parentheses make it longer, more of it is cut, never less.
+QString withBorderCapped(const QString &name, const QString &value)
+{
+    const bool everyTerm = name.endsWith(u"-width");
+    QString capped;
+    qsizetype start = -1; // of the term being read
+    const auto endTerm = [&](qsizetype end) {
+        if (start < 0)
+            return;
+        const QString term = value.mid(start, end - start);
+        const bool width = everyTerm || QStringLiteral("+-.0123456789").contains(term[0]);
+        capped += width && !isNarrowLength(term) ? QStringLiteral("%1px").arg(MaxBorderPixels) : term;
+        start = -1;
+    };
+    int depth = 0;
+    for (qsizetype at = 0; at < value.size(); ++at) {
+        const QChar c = value[at];
+        if (depth == 0 && (c.isSpace() || c == u'/')) {
+            endTerm(at);
+            capped += c;
             continue;
-        const double number = match.captured(1).toDouble();
-        const QString unit = match.captured(2).toLower();
-        // An em or ex depends on a font the skin cannot see; any of it is cut.
-        const double pixels = unit == u"pt" ? number * 96 / 72 : unit.startsWith(u'e') && number > 0 ? 1e9 : number;
-        if (pixels > MaxBorderPixels)
-            token = QStringLiteral("%1px").arg(MaxBorderPixels);
+        }
+        if (start < 0)
+            start = at;
+        depth += c == u'(' ? 1 : c == u')' ? -1 : 0;
     }
-    return tokens.join(u' ');
+    endTerm(value.size());
+    return capped;
 }
 
 // "qproperty-" sets a widget's property (a button's caption, say): a skin changes
@@ -203,6 +263,7 @@ QList<SkinFramework::Rule> SkinFramework::parse(QStringView sheet, const QString
     SheetReader reader(sheet, path);
     for (reader.skipSpace(); !reader.atEnd(); reader.skipSpace()) {
         Rule rule;
+        rule.line = reader.line();
         if (reader.readUntil(u"{};", rule.selector) != u'{')
             reader.fail(QStringLiteral("a selector is not followed by \"{\"."));
         rule.selector = rule.selector.simplified();
@@ -218,7 +279,8 @@ QList<SkinFramework::Rule> SkinFramework::parse(QStringView sheet, const QString
             declaration = declaration.trimmed();
             if (!declaration.isEmpty()) {
                 const qsizetype colon = declaration.indexOf(u':');
-                const QString name = declaration.left(colon).trimmed().toLower();
+                // Qt matches names with their case folded: to it a long s is an s.
+                const QString name = declaration.left(colon).trimmed().toCaseFolded();
                 const QString value = declaration.mid(colon + 1).trimmed();
                 if (colon < 0 || !isPropertyName(name) || value.isEmpty())
                     reader.fail(QStringLiteral("\"%1\" is not a property and its value.").arg(declaration));
@@ -254,25 +316,119 @@ void SkinFramework::LoadSkin(FileService &files, const QString &path, const QStr
         throw Failure(QStringLiteral("The skin %1 is not UTF-8 text. Save it as UTF-8, or remove it to go without a "
                                      "skin.")
                           .arg(path));
+    m_path = path;
     m_rules = parse(text, path);
     loadPictures(files, path.left(path.lastIndexOf(u'/')));
+}
+
+bool SkinFramework::isLeftOut(const Rule &rule, const QString &name, const QString &value) const
+{
+    return isWidgetProperty(name) || (m_keepFonts && isFontProperty(name))
+        || (m_keepSizes && (isLayoutProperty(name) || isOversizedPartPicture(rule, name, value)));
+}
+
+QString SkinFramework::wornRule(const Rule &rule) const
+{
+    QString worn = rule.selector + QStringLiteral(" {");
+    for (const auto &[name, value] : rule.declarations) {
+        if (isLeftOut(rule, name, value))
+            continue;
+        const bool capped = m_keepSizes && isBorderWidthProperty(name);
+        worn += u' ' + name + QStringLiteral(": ") + (capped ? withBorderCapped(name, value) : value) + u';';
+    }
+    return worn + QStringLiteral(" }\n");
 }
 
 QString SkinFramework::sheet() const
 {
     QString sheet;
-    for (const Rule &rule : m_rules) {
-        sheet += rule.selector + QStringLiteral(" {");
-        for (const auto &[name, value] : rule.declarations) {
-            if (isWidgetProperty(name) || (m_keepFonts && isFontProperty(name))
-                || (m_keepSizes && (isLayoutProperty(name) || isOversizedPartPicture(rule, name, value))))
-                continue;
-            const bool capped = m_keepSizes && isBorderWidthProperty(name);
-            sheet += u' ' + name + QStringLiteral(": ") + (capped ? withBorderCapped(value) : value) + u';';
-        }
-        sheet += QStringLiteral(" }\n");
-    }
+    for (const Rule &rule : m_rules)
+        sheet += wornRule(rule);
     return sheet;
+}
+
+namespace {
+
+// The pixels Qt makes of a width as it reads it: the number before "px", "em" or
+// "ex", or the whole text (a named width is read by its number in Qt's table).
+double qtPixels(const QCss::Value &value)
+{
+    QString text = value.variant.toString();
+    const bool fontRelative = text.endsWith(u"em", Qt::CaseInsensitive) || text.endsWith(u"ex", Qt::CaseInsensitive);
+    if (fontRelative || text.endsWith(u"px", Qt::CaseInsensitive))
+        text.chop(2);
+    const double number = text.toDouble();
+    return fontRelative && number > 0 ? qInf() : number;
+}
+
+// Whether Qt would draw a border wider than the layout absorbs from the declaration.
+bool isWideBorder(const QCss::Declaration &declaration)
+{
+    const bool everyValue = declaration.d->property.endsWith(u"-width", Qt::CaseInsensitive);
+    const QList<QCss::Value> &values = declaration.d->values;
+    for (qsizetype i = 0; i < values.size() && (everyValue || i == 0); ++i) {
+        const bool number = values[i].type == QCss::Value::Length || values[i].type == QCss::Value::Number;
+        if ((everyValue || number) && !(qtPixels(values[i]) <= MaxBorderPixels))
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
+// Why Qt would not wear the sheet as it was checked: it cannot read it (a window
+// then reads the whole sheet as the declarations of one rule), or it reads a
+// property that is left out. Empty when Qt wears what was checked.
+QString SkinFramework::qtReading(const QString &sheet) const
+{
+    QCss::Parser parser(sheet);
+    QCss::StyleSheet read;
+    if (!parser.parse(&read))
+        return QStringLiteral("Qt cannot read this rule.");
+    QList<QCss::StyleRule> rules = read.styleRules + read.nameIndex.values() + read.idIndex.values();
+    for (const QCss::MediaRule &media : std::as_const(read.mediaRules))
+        rules += media.styleRules;
+    QList<QCss::Declaration> declarations;
+    for (const QCss::StyleRule &rule : std::as_const(rules))
+        declarations += rule.declarations;
+    for (const QCss::PageRule &page : std::as_const(read.pageRules))
+        declarations += page.declarations;
+    for (const QCss::Declaration &declaration : std::as_const(declarations)) {
+        const QString name = declaration.d->property.toCaseFolded();
+        if (isLeftOut(Rule(), name, QString())
+            || (m_keepSizes && isBorderWidthProperty(name) && isWideBorder(declaration)))
+            return QStringLiteral("Qt reads \"%1\" there, which this skin may not set.").arg(declaration.d->property);
+        for (const QCss::Value &value : std::as_const(declaration.d->values)) {
+            if (value.type == QCss::Value::Uri && !m_pictureSizes.contains(value.variant.toString()))
+                return QStringLiteral("Qt reads a picture \"%1\" there that was not checked.")
+                    .arg(value.variant.toString());
+        }
+    }
+    return {};
+}
+
+// The whole sheet is read as Qt will read it; where Qt reads it otherwise, the
+// first rule up to which it does so is named.
+void SkinFramework::checkWithQt() const
+{
+    QStringList worn;
+    for (const Rule &rule : m_rules)
+        worn.append(wornRule(rule));
+    QString why = qtReading(worn.join(QString()));
+    if (why.isEmpty())
+        return;
+    qsizetype read = 0; // rules Qt reads as checked
+    qsizetype otherwise = worn.size(); // rules Qt does not
+    while (otherwise - read > 1) {
+        const qsizetype middle = (read + otherwise) / 2;
+        if (const QString reading = qtReading(worn.first(middle).join(QString())); reading.isEmpty()) {
+            read = middle;
+        } else {
+            otherwise = middle;
+            why = reading;
+        }
+    }
+    throw malformed(m_path, m_rules[otherwise - 1].line, why);
 }
 
 bool SkinFramework::isOversizedPartPicture(const Rule &rule, const QString &name, const QString &value) const
@@ -294,6 +450,7 @@ void SkinFramework::ApplyWindow(QWidget *window)
     // Each rule and widget naming a picture loads it by its path; the cache, kept
     // empty otherwise, lets them share one decoded copy. Room is left for what the
     // style itself keeps there.
+    checkWithQt();
     constexpr int StyleKilobytes = 512;
     if (m_picturePixels > 0)
         QPixmapCache::setCacheLimit(int(m_picturePixels * 4 / 1024) + StyleKilobytes);
@@ -351,7 +508,10 @@ QByteArray checkedPicture(const QByteArray &bytes, const QString &path, QSize &s
                    .arg(size.height())
                    .arg(MaxPictureSide),
                QStringLiteral("Make it smaller, or take it out of the skin."));
-    reader.setAllocationLimit(int(qint64(size.width()) * size.height() * 8 / (1024 * 1024)) + 1);
+    // The limit is the whole process's: every later picture is held to it too.
+    const int previousLimit = QImageReader::allocationLimit();
+    const auto restoreLimit = qScopeGuard([previousLimit] { QImageReader::setAllocationLimit(previousLimit); });
+    QImageReader::setAllocationLimit(int(qint64(size.width()) * size.height() * 8 / (1024 * 1024)) + 1);
     const QImage image = reader.read();
     if (image.isNull() || image.size() != size)
         refuse(QStringLiteral("it could not be decoded as the picture its header describes (%1).")
@@ -367,88 +527,108 @@ QByteArray checkedPicture(const QByteArray &bytes, const QString &path, QSize &s
 
 } // namespace
 
-void SkinFramework::loadPictures(FileService &files, const QString &folder)
+void SkinFramework::refusePicture(const QString &key, const QString &why)
+{
+    if (!m_toldPictures.contains(key)) {
+        m_toldPictures.insert(key);
+        m_refusedPictures.append(why);
+    }
+}
+
+SkinFramework::Picture SkinFramework::picture(FileService &files, const QString &folder, const QString &name)
+{
+    if (const auto known = m_pictures.constFind(name); known != m_pictures.cend())
+        return *known;
+    Picture picture;
+    if (m_pictures.size() >= MaxPictures) {
+        // Told once, for the first name past the bound; the names after it are
+        // left out with it.
+        refusePicture(QString(),
+                      QStringLiteral("The skin's picture %1 and those named after it were left out: a skin names at "
+                                     "most %2 pictures. Use fewer pictures, or take some out of the skin.")
+                          .arg(folder + u'/' + name)
+                          .arg(MaxPictures));
+        return picture;
+    }
+    if (const QString refusal = nameRefusal(name, folder); !refusal.isEmpty()) {
+        refusePicture(name, refusal);
+    } else {
+        const QString path = folder + u'/' + name;
+        try {
+            const QByteArray bytes = readPicture(files, path);
+            picture.path = files.memoryFile(checkedPicture(bytes, path, picture.size));
+        } catch (const Failure &failure) {
+            refusePicture(name, QString::fromStdString(failure.what()));
+        }
+    }
+    m_pictures.insert(name, picture);
+    return picture;
+}
+
+// Counted where it is named: a picture some rule shows may be decoded for that
+// rule alone. False for a picture left out.
+bool SkinFramework::countPixels(const Picture &picture, const QString &path)
+{
+    if (picture.path.isEmpty())
+        return false;
+    const qint64 pixels = qint64(picture.size.width()) * picture.size.height();
+    if (m_picturePixels + pixels > MaxPicturePixels) {
+        refusePicture(path,
+                      QStringLiteral("The skin's picture %1 was left out: with it the skin's pictures would hold more "
+                                     "than %2 pixels together, counted each place one is named. Make them smaller, or "
+                                     "use fewer of them.")
+                          .arg(path)
+                          .arg(MaxPicturePixels));
+        return false;
+    }
+    m_picturePixels += pixels;
+    m_pictureSizes.insert(picture.path, picture.size);
+    return true;
+}
+
+bool SkinFramework::wearPictures(FileService &files, const QString &folder, QString &value)
 {
     static const QRegularExpression url(QStringLiteral("url\\(\\s*(?:\"([^\"]*)\"|'([^']*)'|([^)\"'\\s]*))\\s*\\)"),
                                         QRegularExpression::CaseInsensitiveOption);
-    static const QRegularExpression anyUrl(QStringLiteral("url\\("), QRegularExpression::CaseInsensitiveOption);
-    struct Picture {
-        QString path; // of the checked copy, or empty when refused
-        QSize size;
-    };
-    QHash<QString, Picture> pictures; // by the name the skin gives
-    QSet<QString> told;
-    const auto refuse = [&](const QString &name, const QString &why) {
-        if (!told.contains(name)) {
-            told.insert(name);
-            m_refusedPictures.append(why);
-        }
-    };
+    // Qt reads an escaped letter as the letter: "u\rl(" is "url(" too.
+    static const QRegularExpression anyUrl(QStringLiteral("\\\\?u\\\\?r\\\\?l\\("),
+                                           QRegularExpression::CaseInsensitiveOption);
+    QString worn;
+    qsizetype last = 0;
+    int found = 0;
+    bool keep = true;
+    for (const QRegularExpressionMatch &match : url.globalMatch(value)) {
+        ++found;
+        const QString name = match.captured(1) + match.captured(2) + match.captured(3);
+        const Picture picture = this->picture(files, folder, name);
+        keep = countPixels(picture, folder + u'/' + name) && keep;
+        worn += value.mid(last, match.capturedStart() - last) + QStringLiteral("url(%1)").arg(picture.path);
+        last = match.capturedEnd();
+    }
+    // A url() the pattern does not read is left to nobody.
+    if (found != value.count(anyUrl)) {
+        refusePicture(value,
+                      QStringLiteral("The value \"%1\" of the skin %2 was left out: Ramtidy cannot read the file name "
+                                     "in its url(). Write the name plainly or in quotes.")
+                          .arg(value, m_path));
+        return false;
+    }
+    if (keep)
+        value = worn + value.mid(last);
+    return keep;
+}
+
+void SkinFramework::loadPictures(FileService &files, const QString &folder)
+{
     m_refusedPictures.clear();
+    m_toldPictures.clear();
+    m_pictures.clear();
     m_picturePixels = 0;
     m_pictureSizes.clear();
     for (Rule &rule : m_rules) {
-        for (auto declaration = rule.declarations.begin(); declaration != rule.declarations.end();) {
-            QString &value = declaration->second;
-            QString worn;
-            qsizetype last = 0;
-            int found = 0;
-            bool keep = true;
-            for (const QRegularExpressionMatch &match : url.globalMatch(value)) {
-                ++found;
-                const QString name = match.captured(1) + match.captured(2) + match.captured(3);
-                if (!pictures.contains(name)) {
-                    Picture picture;
-                    if (const QString refusal = nameRefusal(name, folder); !refusal.isEmpty()) {
-                        refuse(name, refusal);
-                    } else {
-                        const QString path = folder + u'/' + name;
-                        try {
-                            const QByteArray bytes = readPicture(files, path);
-                            picture.path = files.memoryFile(checkedPicture(bytes, path, picture.size));
-                        } catch (const Failure &failure) {
-                            refuse(name, QString::fromStdString(failure.what()));
-                        }
-                    }
-                    pictures.insert(name, picture);
-                }
-                const Picture &picture = pictures[name];
-                // Counted where it is named: a picture some rule shows may be
-                // decoded for that rule alone.
-                const qint64 pixels = qint64(picture.size.width()) * picture.size.height();
-                if (!picture.path.isEmpty() && m_picturePixels + pixels > MaxPicturePixels) {
-                    refuse(name,
-                           QStringLiteral("The skin's picture %1 was left out: with it the skin's pictures would "
-                                          "hold more than %2 pixels together, counted each place one is named. "
-                                          "Make them smaller, or use fewer of them.")
-                               .arg(folder + u'/' + name)
-                               .arg(MaxPicturePixels));
-                    keep = false;
-                } else if (picture.path.isEmpty()) {
-                    keep = false;
-                } else {
-                    m_picturePixels += pixels;
-                    m_pictureSizes.insert(picture.path, picture.size);
-                }
-                worn += value.mid(last, match.capturedStart() - last) + QStringLiteral("url(%1)").arg(picture.path);
-                last = match.capturedEnd();
-            }
-            // A url() the pattern does not read is left to nobody.
-            if (found != value.count(anyUrl)) {
-                refuse(value,
-                       QStringLiteral("The skin's value \"%1\" was left out: Ramtidy cannot read the file name "
-                                      "in its url(). Write the name plainly or in quotes.")
-                           .arg(value));
-                keep = false;
-            }
-            if (!keep) {
-                declaration = rule.declarations.erase(declaration);
-                continue;
-            }
-            if (found > 0)
-                value = worn + value.mid(last);
-            ++declaration;
-        }
+        for (auto declaration = rule.declarations.begin(); declaration != rule.declarations.end();)
+            declaration = wearPictures(files, folder, declaration->second) ? declaration + 1
+                                                                           : rule.declarations.erase(declaration);
     }
 }
 

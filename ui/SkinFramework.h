@@ -4,6 +4,7 @@
 #include <QHash>
 #include <QList>
 #include <QPair>
+#include <QSet>
 #include <QSize>
 #include <QString>
 #include <QStringList>
@@ -29,10 +30,16 @@ class QWidget;
 //   to what the layout absorbs.
 // Declarations that set a widget's properties ("qproperty-") are always left out.
 //
+// The sheet is read as Qt's style-sheet reader reads it (escapes inside and
+// outside quotes, both quotes, comments), and what is worn is read once more by
+// Qt's own parser: a sheet in which Qt would find a property left out here, or
+// that Qt cannot read, is refused whole.
+//
 // Pictures named in url() are files in the skin's own folder, read under the
 // file rule, their size checked before they are decoded, and handed to Qt as a
 // checked copy in memory; a picture refused leaves out the declaration naming it,
-// and the rest of the skin is worn.
+// and the rest of the skin is worn. Each copy holds a descriptor for the run, so
+// their number is bounded.
 class SkinFramework {
 public:
     enum Option : std::int32_t { WindowOnly = 1 };
@@ -40,6 +47,7 @@ public:
     struct Rule {
         QString selector;
         QList<QPair<QString, QString>> declarations; // property, value
+        int line = 0; // where its selector begins in the file
     };
 
     // Reads and checks the skin file and its pictures. `ini` names a section of
@@ -62,7 +70,8 @@ public:
     void setKeepSizes(bool on) { m_keepSizes = on; }
 
     // Puts the loaded skin on the window, with room in the picture cache for its
-    // pictures so that each is decoded once. Throws Failure when none is loaded.
+    // pictures so that each is decoded once. Throws Failure when none is loaded,
+    // or when Qt would read the sheet otherwise than it was checked.
     void ApplyWindow(QWidget *window);
 
     // The rules of a style sheet. Throws Failure, naming the file at `path` and
@@ -70,13 +79,31 @@ public:
     static QList<Rule> parse(QStringView sheet, const QString &path = QString());
     // The sheet as it will be worn, with the switches applied.
     QString sheet() const;
+    // Throws Failure, naming the file and the first line where it happens, when
+    // Qt cannot read that sheet or would read a property in it that is left out.
+    void checkWithQt() const;
 
 private:
-    void loadPictures(FileService &files, const QString &folder);
-    bool isOversizedPartPicture(const Rule &rule, const QString &name, const QString &value) const;
+    struct Picture {
+        QString path; // of the checked copy, or empty when refused
+        QSize size;
+    };
 
+    void loadPictures(FileService &files, const QString &folder);
+    Picture picture(FileService &files, const QString &folder, const QString &name);
+    bool countPixels(const Picture &picture, const QString &path);
+    bool wearPictures(FileService &files, const QString &folder, QString &value);
+    void refusePicture(const QString &key, const QString &why);
+    bool isOversizedPartPicture(const Rule &rule, const QString &name, const QString &value) const;
+    bool isLeftOut(const Rule &rule, const QString &name, const QString &value) const;
+    QString wornRule(const Rule &rule) const;
+    QString qtReading(const QString &sheet) const;
+
+    QString m_path;
     QList<Rule> m_rules;
     QStringList m_refusedPictures;
+    QHash<QString, Picture> m_pictures; // by the name the skin gives
+    QSet<QString> m_toldPictures;
     qint64 m_picturePixels = 0;
     QHash<QString, QSize> m_pictureSizes; // by the path of the checked copy
     std::int32_t m_options = 0;

@@ -25,8 +25,6 @@
 
 #include <cmath>
 
-#include <sys/stat.h>
-
 namespace {
 
 // WCAG relative luminance and contrast ratio.
@@ -367,8 +365,7 @@ void TestForm1::hoverPointer()
 void TestForm1::startUpFiles_data()
 {
     // clang-format off
-    QTest::addColumn<QString>("skin"); // a file's contents, "<folder>", "<link>" or "" for none; url(WxH.png),
-                                       // url(fifo) and url(link.png) name pictures made beside it
+    QTest::addColumn<QString>("skin"); // a file's contents, "<folder>", "<link>" or "" for none
     QTest::addColumn<QString>("cursor"); // "<real>", "<file of the cursor seeds>", other contents, or "" for none
     QTest::addColumn<double>("draw");
     QTest::addColumn<bool>("launchFails");
@@ -385,32 +382,6 @@ void TestForm1::startUpFiles_data()
     QTest::newRow("sample skin, no cursor") << sample << "" << 0.5 << false << QList<int>{} << true << false << focusRing;
     QTest::newRow("skin name is a folder") << "<folder>" << "" << 0.5 << false << QList<int>{} << false << false << "";
     QTest::newRow("skin name is a link") << "<link>" << "" << 0.5 << false << QList<int>{100} << true << false << "";
-    QTest::newRow("skin sets a caption and room") << "QPushButton { qproperty-text: \"Pause\"; padding: 40px; "
-                                                    "margin: 9px; border-left: 5px solid red; color: red; }"
-                                                 << "" << 0.5 << false << QList<int>{} << true << false
-                                                 << "^QPushButton \\{ border-left: 2px solid red; color: red; \\}\n$";
-    // A skin and no cursor: the boxes, and the sheet worn.
-    const auto skin = [](const char *name, const QString &sheet, QList<int> boxes, const char *worn) {
-        QTest::newRow(name) << sheet << "" << 0.5 << false << boxes << true << false << QString::fromUtf8(worn);
-    };
-    skin("skin moves captions", "QCheckBox { spacing: 300px; padding-left: 9px; color: navy } QGroupBox::title { left: 400px; top: 9px; "
-         "margin-top: 9px } QPushButton { border: dashed 9pt blue; border-width: 1px 0.5em; icon-size: 90px; min-height: 90px }", {},
-         "^QCheckBox \\{ color: navy; \\}\nQGroupBox::title \\{ \\}\nQPushButton \\{ border: dashed 2px blue; border-width: 1px 2px; \\}\n$");
-    skin("malformed skin", "QLabel { color: red", {100}, "");
-    skin("skin of comments only", "/* nothing */", {100}, "");
-    skin("skin picture on the buttons", "QPushButton { background-image: url(600x400.png) } QPushButton:hover { background: url(\"600x400.png\") }", {},
-         "^QPushButton \\{ background-image: url\\(/proc/self/fd/(\\d+)\\); \\}\nQPushButton:hover \\{ background: url\\(/proc/self/fd/\\1\\); \\}\n$");
-    skin("skin picture sizes a part", "QCheckBox::indicator { image: url(300x17.png) } QCheckBox::indicator:checked { image: url(16x16.png) }", {},
-         "^QCheckBox::indicator \\{ \\}\nQCheckBox::indicator:checked \\{ image: url\\(/proc/self/fd/\\d+\\); \\}\n$");
-    skin("skin picture too large", "QPushButton { background-image: url(1025x8.png); color: red } QLabel { image: url(1024x1024.png) }", {100},
-         "^QPushButton \\{ color: red; \\}\nQLabel \\{ image: url\\(/proc/self/fd/\\d+\\); \\}\n$");
-    skin("skin of 256 KiB", "QLabel { color: navy } /*" + QString(256 * 1024 - 27, u' ') + "*/", {}, "^QLabel \\{ color: navy; \\}\n$");
-    skin("skin pictures too large together", "QLabel { image: url(1000x600.png) } QPushButton { image: url(1000x600.png) }", {100},
-         "^QLabel \\{ image: url\\(/proc/self/fd/\\d+\\); \\}\nQPushButton \\{ \\}");
-    skin("skin picture a FIFO", "QLabel { image: url(fifo); color: navy }", {100}, "^QLabel \\{ color: navy; \\}\n$");
-    skin("skin picture a link", "QLabel { image: url('link.png') }", {100}, "^QLabel \\{ \\}\n$");
-    skin("skin picture outside its folder", "QLabel { image: url(../x/8x8.png) } QFrame { image: url(/8x8.png) } QMenu { image: url(8x8 .png) }",
-         {100}, "^QLabel \\{ \\}\nQFrame \\{ \\}\nQMenu \\{ \\}\n$");
     QTest::newRow("cursor picture of 256 by 256") << "" << "<png-256x256.cur>" << 0.5 << false << QList<int>{} << false << false << "";
     QTest::newRow("cursor hotspot just outside") << "" << "<hotspot-at-width>" << 0.5 << false << QList<int>{128} << false << false << "";
     QTest::newRow("cursor picture of 2100 by 2100") << "" << "<png-2100x2100.cur>" << 0.5 << false << QList<int>{128} << false << false << "";
@@ -446,17 +417,6 @@ void TestForm1::startUpFiles()
         QFile file(skinPath);
         QVERIFY(file.open(QIODevice::WriteOnly));
         file.write(skin.toUtf8());
-    }
-    for (const QRegularExpressionMatch &picture :
-         QRegularExpression(QStringLiteral("url\\(['\"]?(\\w+)")).globalMatch(skin + QStringLiteral("url(8x8"))) {
-        const QString name = folder.filePath(QStringLiteral("x/") + picture.captured(1));
-        const QStringList size = picture.captured(1).split(u'x');
-        if (name.endsWith(u"fifo"))
-            QCOMPARE(mkfifo(QFile::encodeName(name).constData(), 0600), 0);
-        else if (name.endsWith(u"link"))
-            QVERIFY(QFile::link(folder.filePath(QStringLiteral("x/8x8.png")), name + QStringLiteral(".png")));
-        else
-            QVERIFY(QImage(size[0].toInt(), size[1].toInt(), QImage::Format_RGB32).save(name + QStringLiteral(".png")));
     }
     const QString cursorPath = folder.filePath(QStringLiteral("HAND-M.CUR"));
     if (cursor.startsWith(u'<')) {
