@@ -410,7 +410,8 @@ void TestFaults::settingsFile()
     QVERIFY(kind != u"garbage" || bytesOf(path).contains("=\xfe\n\n[Ramtidy]\n"));
     QVERIFY(!kind.endsWith(u"#Minimized=Off") || bytesOf(path).endsWith("\nMinimized=On\n#Minimized=Off\n"));
     QCOMPARE(QDir(m_dir->path()).entryList({QStringLiteral("Ramtidy.conf.*")}, QDir::Files | QDir::System),
-             kind == u"lock" ? QStringList({"Ramtidy.conf.backup", "Ramtidy.conf.lock", "Ramtidy.conf.new-1"})
+             kind == u"lock" ? QStringList(
+                 {"Ramtidy.conf.backup", "Ramtidy.conf.lock", "Ramtidy.conf.new-1", "Ramtidy.conf.Xk3pQz"})
                              : QStringList{});
 }
 
