@@ -127,8 +127,9 @@ Failure tooLong(const QString &path, qint64 maxBytes)
 }
 
 // Reads up to `maxBytes`, handing each piece to `take`; a file that grew past the
-// bound while being read is refused too.
-template <typename Take> void readAll(int fd, qint64 maxBytes, const QString &path, Take take)
+// bound while being read is refused too. With the size `known` from fstat, a short
+// read that brings all of it ends the reading without one more call to find the end.
+template <typename Take> void readAll(int fd, qint64 maxBytes, const QString &path, Take take, qint64 known = -1)
 {
     char buffer[64 * 1024];
     qint64 total = 0;
@@ -144,6 +145,8 @@ template <typename Take> void readAll(int fd, qint64 maxBytes, const QString &pa
         if (total > maxBytes)
             throw tooLong(path, maxBytes);
         take(buffer, qsizetype(n));
+        if (known >= 0 && total >= known && size_t(n) < sizeof buffer)
+            return;
     }
 }
 
@@ -206,7 +209,8 @@ QByteArray readBytes(const QString &path, Owner owner, qint64 maxBytes)
         throw tooLong(path, maxBytes);
     QByteArray bytes;
     bytes.reserve(qsizetype(info.st_size));
-    readAll(fd.get(), maxBytes, path, [&](const char *data, qsizetype size) { bytes.append(data, size); });
+    readAll(
+        fd.get(), maxBytes, path, [&](const char *data, qsizetype size) { bytes.append(data, size); }, info.st_size);
     return bytes;
 }
 
@@ -386,7 +390,9 @@ int PosixFileSystem::saveInFolder(qint64 maxBytes, const std::function<QByteArra
             throw Failure(QStringLiteral("The file %1 was not used: %2").arg(path, refusal));
         if (info.st_size > maxBytes)
             throw tooLong(path, maxBytes);
-        readAll(fd.get(), maxBytes, path, [&](const char *data, qsizetype size) { bytes.append(data, size); });
+        readAll(
+            fd.get(), maxBytes, path, [&](const char *data, qsizetype size) { bytes.append(data, size); },
+            info.st_size);
     }
     const QByteArray changed = change(bytes);
     const QByteArray temporary = m_name + ".new-" + QByteArray::number(::getpid());
@@ -515,14 +521,35 @@ QByteArray PosixFileSystem::readProgramFile(const QString &path, qint64 maxBytes
 
 std::optional<QByteArray> PosixFileSystem::readOwnConfig(const QString &path, qint64 maxBytes) const
 {
-    QString refusal;
-    const QByteArray target = followOwnLinks(native(path), refusal);
-    if (!refusal.isEmpty())
-        throw Failure(QStringLiteral("The file %1 was not used: %2").arg(path, refusal));
-    struct stat info { };
-    if (::lstat(target.constData(), &info) != 0 && errno == ENOENT)
+    // The name itself first: links are followed only when it is one.
+    QByteArray target = native(path);
+    int opened = ::open(target.constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK);
+    if (opened < 0 && errno == ELOOP) {
+        QString refusal;
+        target = followOwnLinks(target, refusal);
+        if (!refusal.isEmpty())
+            throw Failure(QStringLiteral("The file %1 was not used: %2").arg(path, refusal));
+        opened = ::open(target.constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK);
+    }
+    if (opened < 0 && errno == ENOENT)
         return std::nullopt;
-    return readBytes(decodePath(target), Owner::User, maxBytes);
+    const QString file = decodePath(target);
+    if (opened < 0 && errno == ELOOP)
+        throw symbolicLink(file);
+    if (opened < 0)
+        throw Failure(QStringLiteral("The file %1 could not be opened: %2").arg(file, systemError()));
+    const Descriptor fd(opened);
+    struct stat info { };
+    const QString refusal = ::fstat(fd.get(), &info) != 0 ? systemError() : refusalOf(info, Owner::User);
+    if (!refusal.isEmpty())
+        throw Failure(QStringLiteral("The file %1 was not used: %2").arg(file, refusal));
+    if (info.st_size > maxBytes)
+        throw tooLong(file, maxBytes);
+    QByteArray bytes;
+    bytes.reserve(qsizetype(info.st_size));
+    readAll(
+        fd.get(), maxBytes, file, [&](const char *data, qsizetype size) { bytes.append(data, size); }, info.st_size);
+    return bytes;
 }
 
 // QSaveFile would write through any link to its target, so the new file is made
