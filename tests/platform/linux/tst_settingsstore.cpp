@@ -217,6 +217,7 @@ void TestSettingsStore::saveChangesOneValue_data()
     QTest::newRow("escaped key kept") << QByteArray("[Ramtidy]\nWindows%20Startup=Off\n") << "Windows Startup" << QByteArray("[Ramtidy]\nWindows%20Startup=On\n");
     QTest::newRow("repeated key: the last") << QByteArray("[Ramtidy]\nOftenIndex=5\nOftenIndex=6") << "OftenIndex" << QByteArray("[Ramtidy]\nOftenIndex=5\nOftenIndex=9\n");
     QTest::newRow("repeated group: beside the keys") << QByteArray("[Ramtidy]\nOftenIndex=5\n[Other]\n[Ramtidy]\n") << "Minimized" << QByteArray("[Ramtidy]\nOftenIndex=5\nMinimized=On\n[Other]\n[Ramtidy]\n");
+    QTest::newRow("after the last key a person reads") << QByteArray("[Ramtidy]\nOftenIndex=5, 6\n#Minimized=Off") << "Minimized" << QByteArray("[Ramtidy]\nOftenIndex=5, 6\nMinimized=On\n#Minimized=Off\n");
     QTest::newRow("no group yet") << QByteArray("x=1") << "Minimized" << QByteArray("x=1\n\n[Ramtidy]\nMinimized=On\n");
     QTest::newRow("empty file") << QByteArray() << "OftenIndex" << QByteArray("[Ramtidy]\nOftenIndex=9\n");
     QTest::newRow("quote left open: group first") << QByteArray("x=\"a\n") << "Minimized" << QByteArray("[Ramtidy]\nMinimized=On\n[General]\nx=\"a\n");
