@@ -220,15 +220,22 @@ QByteArray folderOf(const QByteArray &path)
     return slash > 0 ? path.left(slash) : slash == 0 ? QByteArray("/") : QByteArray(".");
 }
 
+// A chain of dotfile links longer than this is a loop or a mistake.
+constexpr int MaxLinkHops = 8;
+
 // Where a configuration path leads: itself, or through links that are the user's
 // own, what they name (which need not exist yet). Sets `refusal` for a link that is
 // not the user's or a chain that does not end.
 QByteArray followOwnLinks(QByteArray path, QString &refusal)
 {
-    for (int hop = 0; hop < 8; ++hop) {
+    for (int hop = 0;; ++hop) {
         struct stat info { };
         if (::lstat(path.constData(), &info) != 0 || !S_ISLNK(info.st_mode))
             return path;
+        if (hop == MaxLinkHops) {
+            refusal = systemError(ELOOP);
+            return {};
+        }
         if (info.st_uid != ::geteuid()) {
             refusal = QStringLiteral("it is a symbolic link of another user.");
             return {};
@@ -242,8 +249,6 @@ QByteArray followOwnLinks(QByteArray path, QString &refusal)
         const QByteArray next(buffer, length);
         path = next.startsWith('/') ? next : folderOf(path) + '/' + next;
     }
-    refusal = systemError(ELOOP);
-    return {};
 }
 
 // A name the program gives its copies: `.new-` and the writer's process id, in

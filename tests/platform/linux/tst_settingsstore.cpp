@@ -59,6 +59,8 @@ private slots:
     void saveChangesOneValue();
     void copiesBesideTheFile_data();
     void copiesBesideTheFile();
+    void linkChain_data();
+    void linkChain();
     void twoCopiesKeepBothKeys();
     void saveCalls();
 
@@ -176,6 +178,8 @@ void TestSettingsStore::readsAsQSettings_data()
     QTest::newRow("@Rect stays text") << QByteArray("[Ramtidy]\nOftenIndex=@Rect(1 2 3 4)") << "OftenIndex" << "@Rect(1 2 3 4)";
     QTest::newRow("@String stays text") << QByteArray("[Ramtidy]\nStartStopState=@String(On)") << "StartStopState" << "@String(On)";
     QTest::newRow("list stays text") << QByteArray("[Ramtidy]\nOftenIndex=5, 6 ") << "OftenIndex" << "5, 6";
+    QTest::newRow("1 MiB") << QByteArray("[Ramtidy]\nx=").leftJustified(1 << 20, '7') << "Minimized" << QString();
+    QTest::newRow("1 MiB and a byte") << QByteArray("[Ramtidy]\nx=").leftJustified((1 << 20) + 1, '7') << "Minimized" << "<refused>";
     QTest::newRow("group inside ours") << QByteArray("[Ramtidy/x]\n[Ramtidy]\nOftenIndex=5") << "OftenIndex" << "<refused>";
     QTest::newRow("key naming our group") << QByteArray("Ramtidy\\OftenIndex=5") << "OftenIndex" << "<refused>";
     // clang-format on
@@ -285,6 +289,33 @@ void TestSettingsStore::copiesBesideTheFile()
     IniSettingsStore(m_path, QStringLiteral("Ramtidy")).write(QStringLiteral("Minimized"), QStringLiteral("On"));
     QCOMPARE(QFileInfo(copy).exists() || QFileInfo(copy).isSymLink(), stays);
     QCOMPARE(QFileInfo(m_path).isSymLink(), linked);
+}
+
+// Dotfile links are followed for eight hops, read and written through.
+void TestSettingsStore::linkChain_data()
+{
+    QTest::addColumn<int>("links");
+    QTest::newRow("8 links") << 8;
+    QTest::newRow("9 links: refused") << 9;
+}
+
+void TestSettingsStore::linkChain()
+{
+    QFETCH(int, links);
+    QVERIFY(QDir().mkpath(QFileInfo(m_path).path())
+            && writeFile(m_path + QStringLiteral("0"), "[Ramtidy]\nOftenIndex=5\n"));
+    for (int link = 1; link <= links; ++link)
+        QVERIFY(
+            QFile::link(m_path + QString::number(link - 1), link == links ? m_path : m_path + QString::number(link)));
+    IniSettingsStore store(m_path, QStringLiteral("Ramtidy"));
+    try {
+        store.write(QStringLiteral("Minimized"), QStringLiteral("On"));
+        QCOMPARE(store.readAll().value(QStringLiteral("OftenIndex")), QStringLiteral("5"));
+        QVERIFY(links <= 8);
+    } catch (const Failure &e) {
+        QVERIFY2(links > 8 && QByteArray(e.what()).contains("many levels"), e.what());
+    }
+    QCOMPARE(bytesOf(m_path + QStringLiteral("0")).contains("Minimized=On"), links <= 8);
 }
 
 // Two copies that save different keys at the same moment keep both.
