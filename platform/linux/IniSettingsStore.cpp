@@ -113,7 +113,7 @@ struct Parsed {
     QByteArray data;
     qsizetype body = 0; // after a byte-order mark
     QList<Section> sections;
-    QList<Entry> entries; // in the order in which a later one wins
+    QList<Entry> entries; // in file order: a later one of a key wins
 };
 
 Parsed parse(QByteArray bytes)
@@ -149,9 +149,6 @@ Parsed parse(QByteArray bytes)
                     line});
         }
     }
-    // Groups of one name are read as one, in the order of their names.
-    std::stable_sort(parsed.entries.begin(), parsed.entries.end(),
-                     [](const Entry &a, const Entry &b) { return a.section < b.section; });
     return parsed;
 }
 

@@ -21,14 +21,13 @@ public:
     static QByteArray escapedKey(const QString &key);
     static QString unescapedKey(QByteArrayView key);
 
+private:
     // The bytes after a save of `key` in `bytes`; throws Failure when the file
     // cannot be changed so that every other key still reads the same.
     QByteArray saved(const QByteArray &bytes, const QString &key, const QString &value) const;
     // The group's values in `bytes`; throws Failure for a file QSettings would
     // read differently depending on the order of its reads.
     QMap<QString, QString> valuesIn(const QByteArray &bytes) const;
-
-private:
     PosixFileSystem m_files; // the rule every file is read and written by
     QString m_path;
     QString m_group;

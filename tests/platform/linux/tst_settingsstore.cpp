@@ -161,6 +161,8 @@ void TestSettingsStore::readsAsQSettings_data()
     QTest::newRow("CR line ends") << QByteArray("[Ramtidy]\rOftenIndex=5\rStartStopState=Off\r") << "StartStopState" << "Off";
     QTest::newRow("quoted") << QByteArray("[Ramtidy]\nStartStopState=\"Off\"") << "StartStopState" << "Off";
     QTest::newRow("quoted blanks stay") << QByteArray("[Ramtidy]\nOftenIndex=\" 5 \"  ") << "OftenIndex" << " 5 ";
+    QTest::newRow("blanks after a quote stay") << QByteArray("[Ramtidy]\nStartStopState=\"O\" ff ") << "StartStopState" << "Off ";
+    QTest::newRow("; and = inside quotes") << QByteArray("[Ramtidy]\nOftenIndex=\"5;6\"\n\"k=x\"=5") << "OftenIndex" << "5;6";
     QTest::newRow("comment after the value") << QByteArray("[Ramtidy]\nOftenIndex=5 ; the half-hour") << "OftenIndex" << "5";
     QTest::newRow("comment line") << QByteArray("[Ramtidy]\n  ; OftenIndex=5\n") << "OftenIndex" << QString();
     QTest::newRow("escaped key") << QByteArray("[Ramtidy]\nWindows%20Startup=On") << "Windows Startup" << "On";
@@ -175,9 +177,9 @@ void TestSettingsStore::readsAsQSettings_data()
     QTest::newRow("repeated group merges") << QByteArray("[Ramtidy]\nOftenIndex=5\n[Other]\nOftenIndex=9\n[Ramtidy]\nMinimized=On\n") << "OftenIndex" << "5";
     QTest::newRow("repeated key: the last") << QByteArray("[Ramtidy]\nOftenIndex=5\nOftenIndex=6\n") << "OftenIndex" << "6";
     QTest::newRow("other group's key") << QByteArray("[General]\nOftenIndex=5\n[%General]\nOftenIndex=6\n") << "OftenIndex" << QString();
-    QTest::newRow("@Rect stays text") << QByteArray("[Ramtidy]\nOftenIndex=@Rect(1 2 3 4)") << "OftenIndex" << "@Rect(1 2 3 4)";
+    QTest::newRow("@Rect stays text") << QByteArray("[Ramtidy]\nOftenIndex=\"@Rect(1 2 3 4)\"") << "OftenIndex" << "\"@Rect(1 2 3 4)\"";
     QTest::newRow("@String stays text") << QByteArray("[Ramtidy]\nStartStopState=@String(On)") << "StartStopState" << "@String(On)";
-    QTest::newRow("list stays text") << QByteArray("[Ramtidy]\nOftenIndex=5, 6 ") << "OftenIndex" << "5, 6";
+    QTest::newRow("list stays text") << QByteArray("[Ramtidy]\nOftenIndex=\"5\",6 ") << "OftenIndex" << "\"5\",6";
     QTest::newRow("1 MiB") << QByteArray("[Ramtidy]\nx=").leftJustified(1 << 20, '7') << "Minimized" << QString();
     QTest::newRow("1 MiB and a byte") << QByteArray("[Ramtidy]\nx=").leftJustified((1 << 20) + 1, '7') << "Minimized" << "<refused>";
     QTest::newRow("group inside ours") << QByteArray("[Ramtidy/x]\n[Ramtidy]\nOftenIndex=5") << "OftenIndex" << "<refused>";
@@ -201,9 +203,14 @@ void TestSettingsStore::readsAsQSettings()
     }
     QCOMPARE(ours.value(key, QString()), read);
     QCOMPARE(ours.contains(key), !read.isNull());
-    const QVariant qt = QSettings(m_path, QSettings::IniFormat).value(QStringLiteral("Ramtidy/") + key);
-    QCOMPARE(qt.isValid(), !read.isNull());
-    QVERIFY(qt.typeId() != QMetaType::QString || read.startsWith(u'@') || qt.toString() == read);
+    QSettings qt(m_path, QSettings::IniFormat);
+    qt.beginGroup(QStringLiteral("Ramtidy"));
+    QCOMPARE(qt.value(key).isValid(), !read.isNull());
+    QCOMPARE(qt.childKeys(), ours.keys()); // and every other key
+    for (const QString &name : ours.keys()) { // a value QSettings reads as text, the same text
+        const QVariant value = qt.value(name);
+        QVERIFY(value.typeId() != QMetaType::QString || ours[name].startsWith(u'@') || value.toString() == ours[name]);
+    }
 }
 
 // A save changes one value, or adds one line, and every other key reads the same.
@@ -263,7 +270,7 @@ void TestSettingsStore::copiesBesideTheFile_data()
     QTest::addColumn<QString>("suffix");
     QTest::addColumn<bool>("linked");
     QTest::addColumn<bool>("stays");
-    for (const char *own : {".Backup", ".OLD123", ".202401", ".new-draft", ".Xk3pQz", ".new-", ".new-0", ".new-01", ".new-2147483648", ".new-1"})
+    for (const char *own : {".Backup", ".OLD123", ".202401", ".new-draft", ".Xk3pQz", ".new-", ".new-0", ".new-02147483647", ".new-2147483648", ".new-1"})
         QTest::newRow(own) << QString::fromLatin1(own) << false << true;
     QTest::newRow("gone process, largest id") << ".new-2147483647" << false << false;
     QTest::newRow("dotfiles: backup") << ".Backup" << true << true;
