@@ -344,8 +344,9 @@ void PosixFileSystem::prepareFolder(const QString &path)
     const QByteArray target = followOwnLinks(native(path), refusal);
     if (!refusal.isEmpty())
         throw Failure(QStringLiteral("The file %1 was not written: %2").arg(path, refusal));
+    // Only the program's own folder is made: where a link leads is the user's to make.
+    makePrivateFolder(decodePath(folderOf(native(path))));
     const QByteArray folder = folderOf(target);
-    makePrivateFolder(decodePath(folder));
     m_folder = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (m_folder < 0) // told as a read of the file tells it
         throw Failure(QStringLiteral("The file %1 could not be opened: %2").arg(decodePath(target), systemError()));

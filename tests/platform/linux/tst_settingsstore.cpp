@@ -61,6 +61,7 @@ private slots:
     void copiesBesideTheFile();
     void linkChain_data();
     void linkChain();
+    void linkToMissingFolder();
     void twoCopiesKeepBothKeys();
     void saveCalls();
 
@@ -323,6 +324,16 @@ void TestSettingsStore::linkChain()
         QVERIFY2(links > 8 && QByteArray(e.what()).contains("many levels"), e.what());
     }
     QCOMPARE(bytesOf(m_path + QStringLiteral("0")).contains("Minimized=On"), links <= 8);
+}
+
+// Where a link leads is the user's to make (a drive not mounted): nothing is made there.
+void TestSettingsStore::linkToMissingFolder()
+{
+    QVERIFY(QDir().mkpath(QFileInfo(m_path).path())
+            && QFile::link(m_dir->filePath(QStringLiteral("usb/x.ini")), m_path));
+    IniSettingsStore store(m_path, QStringLiteral("Ramtidy"));
+    QVERIFY_THROWS_EXCEPTION(Failure, store.write(QStringLiteral("Minimized"), QStringLiteral("On")));
+    QVERIFY(!QFileInfo::exists(m_dir->filePath(QStringLiteral("usb"))));
 }
 
 // Two copies that save different keys at the same moment keep both.
