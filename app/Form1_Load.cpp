@@ -91,12 +91,8 @@ void Form1::Form_Load()
     trap.step(180, [&] { m_check4->setChecked(SettingsValues::IsOn(stored(SettingsValues::Key::WindowsStartup))); });
     // The entry, not the stored word, says whether the program starts at logon:
     // another user, a package removal or a hand edit may have changed it since.
-    trap.step(180, [&] {
-        const bool real = mStartUp::IsInStartup(m_platform.process, m_platform.autostart);
-        m_check4->setChecked(real);
-        if (SettingsValues::IsOn(stored(SettingsValues::Key::WindowsStartup)) != real)
-            storeSetting(SettingsValues::Key::WindowsStartup, SettingsValues::Word(real));
-    });
+    // The word is left as it is: every start looks at the entry again.
+    trap.step(180, [&] { m_check4->setChecked(mStartUp::IsInStartup(m_platform.process, m_platform.autostart)); });
     trap.step(182, [&] { m_check8->setChecked(SettingsValues::IsOn(stored(SettingsValues::Key::Minimized))); });
     if (trap.test(184, [&] { return m_check4->isChecked(); })) {
         trap.step(186, [&] { m_check8->setVisible(true); });

@@ -12,8 +12,8 @@ QMap<QString, QString> Form1::readSettingsAtStart()
         return m_platform.settings.readAll();
     } catch (const std::exception &e) {
         // Every save that follows meets the same file; the user hears of it here.
-        m_settingsFailureTold = true;
-        throw Failure(QString::fromUtf8(e.what())
+        m_settingsFailureTold = QString::fromUtf8(e.what());
+        throw Failure(m_settingsFailureTold
                       + QStringLiteral(" Ramtidy has started with its default choices and leaves that file as it is. "
                                        "To keep your choices, move the file out of the way or make it a file of "
                                        "your own, then start Ramtidy again."));
@@ -24,13 +24,14 @@ bool Form1::storeSetting(const SettingsValues::Setting &setting, const QString &
 {
     try {
         m_platform.settings.write(setting.key, value);
-        m_settingsFailureTold = false;
+        m_settingsFailureTold.clear();
         return true;
-    } catch (const std::exception &) {
-        if (m_settingsFailureTold)
-            return false; // the cause was told, and a box on every click would tell nothing new
-        m_settingsFailureTold = true;
-        throw;
+    } catch (const std::exception &e) {
+        const QString cause = QString::fromUtf8(e.what());
+        if (cause == m_settingsFailureTold)
+            return false; // told already, and a box on every click would tell nothing new
+        m_settingsFailureTold = cause;
+        throw Failure(QStringLiteral("The setting \"%1\" could not be saved. %2").arg(setting.key, cause));
     }
 }
 

@@ -119,8 +119,8 @@ private:
     // The default pointer until a cursor file is loaded.
     QCursor m_mouseIcon;
     bool m_isLoading = false; // true while Form_Load runs
-    // A settings failure was told and no save has worked since.
-    bool m_settingsFailureTold = false;
+    // The cause of the settings failure last told, while no save has worked since.
+    QString m_settingsFailureTold;
     SkinFramework m_skinFramework1;
     // Set once the skin recoloured the window: a new desktop scheme recolours it again.
     bool m_skinBackground = false;

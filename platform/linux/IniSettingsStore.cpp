@@ -3,11 +3,16 @@
 #include "platform/Failure.h"
 
 #include <QList>
+#include <QStringDecoder>
+
+#include <algorithm>
 
 namespace {
 
 // Four short values; a larger file is not ours.
 constexpr qint64 MaxSettingsBytes = 1024 * 1024;
+
+constexpr QByteArrayView ByteOrderMark("\xef\xbb\xbf");
 
 bool isKeyCharacter(char16_t c)
 {
@@ -15,26 +20,263 @@ bool isKeyCharacter(char16_t c)
         || c == u'.';
 }
 
-// A section's name when the line is a section header.
-std::optional<QString> sectionOf(QByteArrayView line)
+bool isBlank(char c)
 {
-    if (!line.startsWith('[') || !line.contains(']'))
-        return std::nullopt;
-    return IniSettingsStore::unescapedKey(line.sliced(1, line.indexOf(']') - 1));
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r';
 }
 
-bool isComment(QByteArrayView line)
+bool isLineEnd(char c)
 {
-    return line.startsWith(';') || line.startsWith('#');
+    return c == '\n' || c == '\r';
 }
 
-// The lines of the file, each without its line end, trimmed.
-QList<QByteArray> linesOf(const QByteArray &bytes)
+// One logical line: where its text starts, how long it is, and its first `=`
+// outside quotes (-1 when it has none).
+struct Line {
+    qsizetype start = -1;
+    qsizetype length = 0;
+    qsizetype equals = -1;
+    qsizetype end() const { return start + length; }
+};
+
+// The next logical line from `at`, split as QSettings splits the file: a line end
+// inside quotes or after a backslash does not end it, a `;` at its start makes a
+// comment to the line end, and a `;` after text ends the text.
+bool nextLine(QByteArrayView data, qsizetype &at, Line &line)
 {
-    QList<QByteArray> lines = bytes.split('\n');
-    if (!lines.isEmpty() && lines.last().isEmpty())
-        lines.removeLast();
-    return lines;
+    line = Line{at, 0, -1};
+    while (line.start < data.size() && isBlank(data[line.start]))
+        ++line.start;
+    bool quoted = false;
+    qsizetype i = line.start;
+    for (; i < data.size(); ++i) {
+        const char c = data[i];
+        if (c == '=') {
+            if (!quoted && line.equals < 0)
+                line.equals = i;
+        } else if (isLineEnd(c)) {
+            if (i == line.start)
+                ++line.start;
+            else if (!quoted)
+                break;
+        } else if (c == '\\') {
+            if (i + 1 < data.size()) {
+                ++i; // the escaped character; a CR LF or LF CR pair counts as one
+                if (i + 1 < data.size() && isLineEnd(data[i]) && isLineEnd(data[i + 1]) && data[i] != data[i + 1])
+                    ++i;
+            }
+        } else if (c == '"') {
+            quoted = !quoted;
+        } else if (c == ';') {
+            if (i != line.start) {
+                if (!quoted)
+                    break;
+                continue;
+            }
+            while (i < data.size() && !isLineEnd(data[i]))
+                ++i;
+            while (i < data.size() && isBlank(data[i]))
+                ++i;
+            line.start = i--;
+        }
+    }
+    at = i;
+    line.length = i - line.start;
+    return line.length > 0;
+}
+
+// A group as QSettings keys it: its name and a slash, or nothing for [General].
+QString sectionKey(QByteArrayView name)
+{
+    if (name.compare("general", Qt::CaseInsensitive) == 0)
+        return {};
+    if (name.compare("%general", Qt::CaseInsensitive) == 0)
+        return QString::fromLatin1(name.sliced(1)) + u'/';
+    return IniSettingsStore::unescapedKey(name) + u'/';
+}
+
+struct Section {
+    QString key;
+    Line header; // start -1 for the lines before the first group
+    qsizetype from = 0;
+    qsizetype to = 0;
+};
+
+struct Entry {
+    QString section;
+    QString key; // with the section's
+    Line line;
+};
+
+// The file as QSettings reads it: the groups, then the keys of each.
+struct Parsed {
+    QByteArray data;
+    qsizetype body = 0; // after a byte-order mark
+    QList<Section> sections;
+    QList<Entry> entries; // in file order: a later one of a key wins
+};
+
+Parsed parse(QByteArray bytes)
+{
+    Parsed parsed;
+    parsed.data = bytes;
+    parsed.body = bytes.startsWith(ByteOrderMark) ? ByteOrderMark.size() : 0;
+    const QByteArrayView data(parsed.data);
+    // Groups are found after the mark, but the keys before the first group are
+    // read with it, as the first key's first character (as Qt 6.4 reads them).
+    Section current;
+    qsizetype at = parsed.body;
+    Line line;
+    while (nextLine(data, at, line)) {
+        if (data[line.start] != '[')
+            continue;
+        current.to = line.start;
+        parsed.sections.append(current);
+        const QByteArrayView text = data.sliced(line.start, line.length);
+        const qsizetype close = text.indexOf(']');
+        current = Section{sectionKey(text.first(close < 0 ? text.size() : close).sliced(1).trimmed()), line, at, 0};
+    }
+    current.to = data.size();
+    parsed.sections.append(current);
+    for (const Section &section : std::as_const(parsed.sections)) {
+        qsizetype from = section.from;
+        while (nextLine(data.first(section.to), from, line)) {
+            if (line.equals >= 0)
+                parsed.entries.append(Entry{
+                    section.key,
+                    section.key
+                        + IniSettingsStore::unescapedKey(data.sliced(line.start, line.equals - line.start).trimmed()),
+                    line});
+        }
+    }
+    return parsed;
+}
+
+QByteArrayView valueOf(const Parsed &parsed, const Entry &entry)
+{
+    return QByteArrayView(parsed.data).sliced(entry.line.equals + 1, entry.line.end() - entry.line.equals - 1);
+}
+
+// The value of a digit in `base` (8 or 16), or -1.
+int digitOf(char c, int base)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0' < base ? c - '0' : -1;
+    const char lower = char(c | 0x20);
+    return base == 16 && lower >= 'a' && lower <= 'f' ? lower - 'a' + 10 : -1;
+}
+
+// The text QSettings makes of a value, unescaped and unquoted; nothing when it
+// makes a list of it.
+std::optional<QString> unescapedValue(QByteArrayView value)
+{
+    static constexpr char Escapes[][2] = {{'a', '\a'}, {'b', '\b'}, {'f', '\f'}, {'n', '\n'},  {'r', '\r'}, {'t', '\t'},
+                                          {'v', '\v'}, {'"', '"'},  {'?', '?'},  {'\'', '\''}, {'\\', '\\'}};
+    QString text;
+    QStringDecoder utf8(QStringDecoder::Utf8); // one decoder: a sequence may be split by an escape
+    bool inQuotes = false;
+    bool quoted = false;
+    qsizetype i = 0;
+    qsizetype keep = 0; // blanks before this stay at the end
+    const auto skipBlanks = [&] {
+        while (i < value.size() && (value[i] == ' ' || value[i] == '\t'))
+            ++i;
+        keep = text.size();
+    };
+    // A character code in `base` from `i` on, its digits while they last (the code
+    // wraps at 16 bits); whether anything follows it.
+    const auto number = [&](int base, char16_t code) {
+        for (; i < value.size() && digitOf(value[i], base) >= 0; ++i)
+            code = char16_t(code * base + digitOf(value[i], base));
+        text += QChar(code);
+        keep = text.size();
+        return i < value.size();
+    };
+    skipBlanks();
+    while (i < value.size()) {
+        const char c = value[i];
+        if (c == '\\') {
+            if (++i >= value.size())
+                return text;
+            const char e = value[i++];
+            const auto *simple = std::find_if(std::begin(Escapes), std::end(Escapes),
+                                              [e](const char(&pair)[2]) { return pair[0] == e; });
+            if (simple != std::end(Escapes)) {
+                text += QLatin1Char(simple[0][1]);
+                keep = text.size();
+                continue;
+            }
+            if (e == 'x' && i >= value.size())
+                return text;
+            if (e == 'x' && digitOf(value[i], 16) >= 0) {
+                if (!number(16, 0))
+                    return text;
+                continue;
+            }
+            if (e >= '0' && e <= '7') {
+                if (!number(8, char16_t(e - '0')))
+                    return text;
+                continue;
+            }
+            if (isLineEnd(e) && i < value.size() && isLineEnd(value[i]) && value[i] != e)
+                ++i;
+            keep = text.size();
+        } else if (c == '"') {
+            ++i;
+            quoted = true;
+            inQuotes = !inQuotes;
+            if (!inQuotes)
+                skipBlanks();
+        } else if (c == ',' && !inQuotes) {
+            return std::nullopt;
+        } else {
+            qsizetype j = i + 1;
+            while (j < value.size() && value[j] != '\\' && value[j] != '"' && value[j] != ',')
+                ++j;
+            text += utf8(value.sliced(i, j - i));
+            i = j;
+        }
+    }
+    while (!quoted && text.size() > keep && (text.back() == u' ' || text.back() == u'\t'))
+        text.chop(1);
+    return text;
+}
+
+// A value as the program shows it: QSettings' text, or for what QSettings would
+// turn into a list or an object, the text as it stands.
+QString shownValue(QByteArrayView raw)
+{
+    const std::optional<QString> text = unescapedValue(raw);
+    return text && !text->startsWith(u'@') ? *text : QString::fromUtf8(raw.trimmed());
+}
+
+// The raw value of every key, as the last line of each key leaves it.
+QMap<QString, QByteArray> rawValues(const Parsed &parsed)
+{
+    QMap<QString, QByteArray> values;
+    for (const Entry &entry : parsed.entries)
+        values.insert(entry.key, valueOf(parsed, entry).toByteArray());
+    return values;
+}
+
+QByteArray lineEndOf(const QByteArray &data)
+{
+    const auto end = std::find_if(data.begin(), data.end(), isLineEnd);
+    if (end == data.end() || *end == '\n')
+        return "\n";
+    return end + 1 != data.end() && end[1] == '\n' ? QByteArray("\r\n") : QByteArray("\r");
+}
+
+// Where the line after `line` starts, past a trailing comment and one line end;
+// -1 when the file ends first.
+qsizetype afterLine(QByteArrayView data, const Line &line)
+{
+    qsizetype at = line.end();
+    while (at < data.size() && !isLineEnd(data[at]))
+        ++at; // a comment after the text
+    if (at >= data.size())
+        return -1;
+    return at + (data.sliced(at).startsWith("\r\n") ? 2 : 1);
 }
 
 } // namespace
@@ -63,102 +305,130 @@ QByteArray IniSettingsStore::escapedKey(const QString &key)
 
 QString IniSettingsStore::unescapedKey(QByteArrayView key)
 {
-    const QByteArray trimmed = key.trimmed().toByteArray();
-    QByteArray plain; // UTF-8 between the escapes
+    const QString text = QString::fromUtf8(key);
     QString result;
-    for (qsizetype at = 0; at < trimmed.size(); ++at) {
-        const char c = trimmed[at];
-        const bool wide = c == '%' && trimmed.mid(at + 1, 1) == "U";
+    for (qsizetype at = 0; at < text.size(); ++at) {
+        const QChar c = text[at];
+        const qsizetype digits = c == u'%' && at + 1 < text.size() && text[at + 1] == u'U' ? 4 : 2;
+        const qsizetype first = at + 1 + (digits == 4);
         bool ok = false;
-        const int width = wide ? 4 : 2;
-        const ushort code = c == '%' ? trimmed.mid(at + 1 + wide, width).toUShort(&ok, 16) : 0;
-        if (ok && trimmed.mid(at + 1 + wide, width).size() == width) {
-            result += QString::fromUtf8(plain) + QChar(code);
-            plain.clear();
-            at += wide + width;
+        const ushort code =
+            c == u'%' && first + digits <= text.size() ? QStringView(text).sliced(first, digits).toUShort(&ok, 16) : 0;
+        if (ok) {
+            result += QChar(code);
+            at = first + digits - 1;
         } else {
-            plain += c == '\\' ? '/' : c;
+            result += c == u'\\' ? QChar(u'/') : c;
         }
     }
-    return result + QString::fromUtf8(plain);
+    return result;
 }
 
-QByteArray IniSettingsStore::readFile() const
+QMap<QString, QString> IniSettingsStore::valuesIn(const QByteArray &bytes) const
 {
-    return m_files.readOwnConfig(m_path, MaxSettingsBytes).value_or(QByteArray());
-}
-
-QMap<QString, QString> IniSettingsStore::readAll() const
-{
+    const Parsed parsed = parse(bytes);
+    const QString prefix = m_group + u'/';
+    // QSettings reads the group only while no group inside it, and no key of another
+    // group naming it, stands before the key it looks for.
+    for (const Section &section : parsed.sections) {
+        if (section.key.startsWith(prefix) && section.key != prefix)
+            throw Failure(QStringLiteral("The file %1 was not used: it holds the group [%2], which programs read "
+                                         "differently. Remove that group from the file.")
+                              .arg(m_path, section.key.chopped(1)));
+    }
     QMap<QString, QString> values;
-    bool inGroup = false;
-    for (const QByteArray &raw : linesOf(readFile())) {
-        const QByteArray line = raw.trimmed();
-        if (const auto section = sectionOf(line)) {
-            inGroup = *section == m_group;
+    for (const Entry &entry : parsed.entries) {
+        if (!entry.key.startsWith(prefix))
             continue;
-        }
-        const qsizetype equals = line.indexOf('=');
-        if (!inGroup || isComment(line) || equals <= 0)
-            continue;
-        // The text as it stands: the program writes only words and digits, and what
-        // else is there is shown as it is, never decoded into an object.
-        values.insert(unescapedKey(line.first(equals)), QString::fromUtf8(line.mid(equals + 1).trimmed()));
+        if (entry.section != prefix)
+            throw Failure(QStringLiteral("The file %1 was not used: its key %2 names the group [%3], which programs "
+                                         "read differently. Move that key under [%3].")
+                              .arg(m_path, entry.key, m_group));
+        values.insert(entry.key.mid(prefix.size()), shownValue(valueOf(parsed, entry)));
     }
     return values;
 }
 
-// The key's line is changed in place, or added at the end of the group; every
-// other line, ours or not, is written back as it was.
+QMap<QString, QString> IniSettingsStore::readAll() const
+{
+    return valuesIn(m_files.readOwnConfig(m_path, MaxSettingsBytes).value_or(QByteArray()));
+}
+
+// The key's value is changed in place, or its line added at the end of the group;
+// every other byte, ours or not, is written back as it was.
+QByteArray IniSettingsStore::saved(const QByteArray &bytes, const QString &key, const QString &value) const
+{
+    valuesIn(bytes); // a file that is not read is not written either
+    const Parsed parsed = parse(bytes);
+    const QByteArray &data = bytes;
+    const QByteArray eol = lineEndOf(data);
+    const QString prefix = m_group + u'/';
+    const QByteArray entry = escapedKey(key) + '=' + value.toUtf8();
+    const Entry *last = nullptr; // the line QSettings reads
+    const Line *anchor = nullptr; // the line a new key follows
+    for (const Entry &e : parsed.entries) {
+        if (e.key == prefix + key)
+            last = &e;
+        else if (e.section == prefix && !data.sliced(e.line.start).startsWith('#')) // a person reads # as a comment
+            anchor = &e.line;
+    }
+    // Where the value may go, best first; the first place after which every other
+    // key reads as before, and this one as written, is taken.
+    QList<QByteArray> candidates;
+    const auto insertAfter = [&](const Line &line) {
+        const qsizetype at = afterLine(data, line);
+        candidates << (at >= 0 ? QByteArray(data).insert(at, entry + eol) : data + eol + entry + eol);
+    };
+    if (last) {
+        qsizetype from = last->line.equals + 1;
+        qsizetype to = last->line.end();
+        while (from < to && (data[from] == ' ' || data[from] == '\t'))
+            ++from;
+        while (to > from && (data[to - 1] == ' ' || data[to - 1] == '\t'))
+            --to;
+        candidates << QByteArray(data).replace(from, to - from, value.toUtf8());
+    } else {
+        if (anchor)
+            insertAfter(*anchor);
+        for (auto section = parsed.sections.crbegin(); section != parsed.sections.crend(); ++section) {
+            if (section->key == prefix)
+                insertAfter(section->header);
+        }
+        const QByteArray group = '[' + escapedKey(m_group) + ']' + eol + entry + eol;
+        candidates << data + (data.isEmpty() || isLineEnd(data.back()) ? QByteArray() : eol)
+                + (data.isEmpty() ? QByteArray() : eol) + group;
+        // Before everything, when a line left open swallows the end of the file.
+        const bool general = parsed.sections.size() == 1 || parsed.sections[1].header.start > parsed.body;
+        candidates << data.first(parsed.body) + group + (general ? "[General]" + eol : QByteArray())
+                + data.sliced(parsed.body);
+    }
+    QMap<QString, QByteArray> expected = rawValues(parsed);
+    expected.remove(prefix + key);
+    const auto readsRight = [&](const QByteArray &candidate) {
+        QMap<QString, QByteArray> found = rawValues(parse(candidate));
+        return unescapedValue(found.take(prefix + key)) == value && found == expected;
+    };
+    for (const QByteArray &candidate : std::as_const(candidates)) {
+        // The file ends on a line end where that changes nothing.
+        if (!candidate.isEmpty() && !isLineEnd(candidate.back()) && readsRight(candidate + eol))
+            return candidate + eol;
+        if (readsRight(candidate))
+            return candidate;
+    }
+    throw Failure(QStringLiteral("The file %1 cannot take the value without changing how its other lines read; "
+                                 "a line in it may lack a closing quote.")
+                      .arg(m_path));
+}
+
 void IniSettingsStore::write(const QString &key, const QString &value)
 {
-    QList<QByteArray> lines = linesOf(readFile());
-    const QByteArray entry = escapedKey(key) + '=' + value.toUtf8();
-    qsizetype groupEnd = -1; // where a missing key goes
-    bool inGroup = false;
-    bool written = false;
-    for (qsizetype at = 0; at < lines.size(); ++at) {
-        const QByteArray line = lines[at].trimmed();
-        if (const auto section = sectionOf(line)) {
-            inGroup = *section == m_group;
-            if (inGroup)
-                groupEnd = at + 1;
-            continue;
-        }
-        const qsizetype equals = line.indexOf('=');
-        if (!inGroup || isComment(line) || equals <= 0) {
-            continue;
-        }
-        groupEnd = at + 1;
-        if (unescapedKey(line.first(equals)) != key)
-            continue;
-        if (written) { // a second line of the same key would be read in its place
-            lines.removeAt(at--);
-            --groupEnd;
-        } else {
-            lines[at] = entry;
-            written = true;
-        }
-    }
-    if (!written && groupEnd >= 0) {
-        lines.insert(groupEnd, entry);
-    } else if (!written) {
-        if (!lines.isEmpty() && !lines.last().trimmed().isEmpty())
-            lines.append(QByteArray());
-        lines.append('[' + escapedKey(m_group) + ']');
-        lines.append(entry);
-    }
-    const QByteArray bytes = lines.join('\n') + '\n';
-    try {
+    m_files.updateOwnConfig(m_path, MaxSettingsBytes, [&](const QByteArray &bytes) {
+        const QByteArray changed = saved(bytes, key, value);
         // A file the next start would refuse is not written.
-        if (bytes.size() > MaxSettingsBytes)
+        if (changed.size() > MaxSettingsBytes)
             throw Failure(QStringLiteral("The file %1 would be longer than the %2 bytes Ramtidy reads.")
                               .arg(m_path)
                               .arg(MaxSettingsBytes));
-        m_files.makePrivateFolder(m_path.left(m_path.lastIndexOf(u'/')));
-        m_files.replace(m_path, bytes);
-    } catch (const Failure &e) {
-        throw Failure(
-            QStringLiteral("The setting \"%1\" could not be saved. %2").arg(key, QString::fromUtf8(e.what())));
-    }
+        return changed;
+    });
 }

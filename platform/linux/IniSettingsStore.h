@@ -3,11 +3,12 @@
 #include "platform/SettingsStore.h"
 #include "platform/linux/PosixFileSystem.h"
 
-// Settings in an INI file, one group, read and written by the program itself: a
-// value is the text that stands in the file, nothing is decoded, and no lock or
-// temporary file of a library's is made beside it. Each write is on disk before
-// it returns, so another running copy reads it at once; the file's other lines
-// stay as they were.
+// Settings in an INI file, read as QSettings reads it and written by the program
+// itself: no lock or temporary file of a library's is made beside it, and a save
+// changes one value and leaves every other line as it was. A value is the text
+// QSettings gives for it; one QSettings would turn into another type (a list, an
+// `@`-prefixed value) is the text as it stands, never decoded. Each write is on
+// disk before it returns, so another running copy reads it at once.
 class IniSettingsStore : public SettingsStore {
 public:
     IniSettingsStore(QString path, QString group);
@@ -21,8 +22,12 @@ public:
     static QString unescapedKey(QByteArrayView key);
 
 private:
-    QByteArray readFile() const;
-
+    // The bytes after a save of `key` in `bytes`; throws Failure when the file
+    // cannot be changed so that every other key still reads the same.
+    QByteArray saved(const QByteArray &bytes, const QString &key, const QString &value) const;
+    // The group's values in `bytes`; throws Failure for a file QSettings would
+    // read differently depending on the order of its reads.
+    QMap<QString, QString> valuesIn(const QByteArray &bytes) const;
     PosixFileSystem m_files; // the rule every file is read and written by
     QString m_path;
     QString m_group;

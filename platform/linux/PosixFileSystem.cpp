@@ -5,7 +5,6 @@
 #include <QFile>
 #include <QStringDecoder>
 
-#include <cctype>
 #include <cerrno>
 #include <climits>
 #include <cstring>
@@ -13,6 +12,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/file.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -127,8 +127,9 @@ Failure tooLong(const QString &path, qint64 maxBytes)
 }
 
 // Reads up to `maxBytes`, handing each piece to `take`; a file that grew past the
-// bound while being read is refused too.
-template <typename Take> void readAll(int fd, qint64 maxBytes, const QString &path, Take take)
+// bound while being read is refused too. With the size `known` from fstat, a short
+// read that brings all of it ends the reading without one more call to find the end.
+template <typename Take> void readAll(int fd, qint64 maxBytes, const QString &path, Take take, qint64 known = -1)
 {
     char buffer[64 * 1024];
     qint64 total = 0;
@@ -144,6 +145,8 @@ template <typename Take> void readAll(int fd, qint64 maxBytes, const QString &pa
         if (total > maxBytes)
             throw tooLong(path, maxBytes);
         take(buffer, qsizetype(n));
+        if (known >= 0 && total >= known && size_t(n) < sizeof buffer)
+            return;
     }
 }
 
@@ -206,7 +209,8 @@ QByteArray readBytes(const QString &path, Owner owner, qint64 maxBytes)
         throw tooLong(path, maxBytes);
     QByteArray bytes;
     bytes.reserve(qsizetype(info.st_size));
-    readAll(fd.get(), maxBytes, path, [&](const char *data, qsizetype size) { bytes.append(data, size); });
+    readAll(
+        fd.get(), maxBytes, path, [&](const char *data, qsizetype size) { bytes.append(data, size); }, info.st_size);
     return bytes;
 }
 
@@ -216,15 +220,22 @@ QByteArray folderOf(const QByteArray &path)
     return slash > 0 ? path.left(slash) : slash == 0 ? QByteArray("/") : QByteArray(".");
 }
 
+// A chain of dotfile links longer than this is a loop or a mistake.
+constexpr int MaxLinkHops = 8;
+
 // Where a configuration path leads: itself, or through links that are the user's
 // own, what they name (which need not exist yet). Sets `refusal` for a link that is
 // not the user's or a chain that does not end.
 QByteArray followOwnLinks(QByteArray path, QString &refusal)
 {
-    for (int hop = 0; hop < 8; ++hop) {
+    for (int hop = 0;; ++hop) {
         struct stat info { };
         if (::lstat(path.constData(), &info) != 0 || !S_ISLNK(info.st_mode))
             return path;
+        if (hop == MaxLinkHops) {
+            refusal = systemError(ELOOP);
+            return {};
+        }
         if (info.st_uid != ::geteuid()) {
             refusal = QStringLiteral("it is a symbolic link of another user.");
             return {};
@@ -238,34 +249,23 @@ QByteArray followOwnLinks(QByteArray path, QString &refusal)
         const QByteArray next(buffer, length);
         path = next.startsWith('/') ? next : folderOf(path) + '/' + next;
     }
-    refusal = systemError(ELOOP);
-    return {};
 }
 
-bool isLivePid(const QByteArray &digits)
+// A name the program gives its copies: `.new-` and the writer's process id, in
+// decimal as the system writes it. Other names beside the file are the user's.
+std::optional<pid_t> writerOf(const QByteArray &suffix)
 {
+    if (!suffix.startsWith("new-"))
+        return std::nullopt;
     bool ok = false;
-    const pid_t pid = digits.toInt(&ok);
-    return ok && pid > 0 && (::kill(pid, 0) == 0 || errno != ESRCH);
+    const int pid = suffix.mid(4).toInt(&ok);
+    if (!ok || pid <= 0 || QByteArray::number(pid) != suffix.mid(4))
+        return std::nullopt;
+    return pid_t(pid);
 }
 
-// The name QSaveFile gave its copy: six random letters and digits. One of all
-// lower-case letters could be the user's own (".backup"), so it stays.
-bool isSaveFileCopy(const QByteArray &suffix)
-{
-    if (suffix.size() != 6)
-        return false;
-    bool random = false;
-    for (const char c : suffix) {
-        if (!std::isalnum(static_cast<unsigned char>(c)))
-            return false;
-        random |= !std::islower(static_cast<unsigned char>(c));
-    }
-    return random;
-}
-
-// Copies of `target` that a write killed part-way left beside it: ours, named
-// after a process that is gone, and those of Qt's store that wrote the file before.
+// Copies of `target` that a save killed part-way left beside it: named by the
+// program after a process that is gone, and the user's own regular files.
 void removeLeftovers(const QByteArray &target)
 {
     const QByteArray folder = folderOf(target);
@@ -275,20 +275,161 @@ void removeLeftovers(const QByteArray &target)
         return;
     while (const dirent *entry = ::readdir(listing)) {
         const QByteArray name(entry->d_name);
-        if (!name.startsWith(prefix))
+        const std::optional<pid_t> writer = name.startsWith(prefix) ? writerOf(name.mid(prefix.size())) : std::nullopt;
+        if (!writer || ::kill(*writer, 0) == 0 || errno != ESRCH)
             continue;
-        const QByteArray suffix = name.mid(prefix.size());
-        const bool ours = suffix.startsWith("new-") && !isLivePid(suffix.mid(4));
         struct stat info { };
         const QByteArray path = folder + '/' + name;
-        if ((ours || isSaveFileCopy(suffix)) && ::lstat(path.constData(), &info) == 0 && S_ISREG(info.st_mode)
-            && info.st_uid == ::geteuid())
+        if (::lstat(path.constData(), &info) == 0 && S_ISREG(info.st_mode) && info.st_uid == ::geteuid())
             ::unlink(path.constData());
     }
     ::closedir(listing);
 }
 
+// An exclusive lock on a folder while it lives, when one is had within about a
+// second: a copy that holds it longer (stopped in a debugger) does not stop a save.
+class FolderLock {
+public:
+    explicit FolderLock(int folder)
+        : m_folder(folder)
+    {
+        const struct timespec pause {
+            0, 50 * 1000 * 1000
+        };
+        for (int tries = 0; tries < 20; ++tries) {
+            if (::flock(m_folder, LOCK_EX | LOCK_NB) == 0)
+                return;
+            if (errno != EWOULDBLOCK && errno != EINTR)
+                break; // a file system without locks
+            ::nanosleep(&pause, nullptr);
+        }
+        m_folder = -1;
+    }
+    ~FolderLock()
+    {
+        if (m_folder >= 0)
+            ::flock(m_folder, LOCK_UN);
+    }
+    FolderLock(const FolderLock &) = delete;
+    FolderLock &operator=(const FolderLock &) = delete;
+
+private:
+    int m_folder;
+};
+
 } // namespace
+
+PosixFileSystem::~PosixFileSystem()
+{
+    forgetFolder();
+}
+
+PosixFileSystem &PosixFileSystem::operator=(const PosixFileSystem &other)
+{
+    if (this != &other)
+        forgetFolder();
+    return *this;
+}
+
+void PosixFileSystem::forgetFolder()
+{
+    if (m_folder >= 0)
+        ::close(m_folder);
+    m_folder = -1;
+}
+
+void PosixFileSystem::prepareFolder(const QString &path)
+{
+    QString refusal;
+    const QByteArray target = followOwnLinks(native(path), refusal);
+    if (!refusal.isEmpty())
+        throw Failure(QStringLiteral("The file %1 was not written: %2").arg(path, refusal));
+    // Only the program's own folder is made: where a link leads is the user's to make.
+    makePrivateFolder(decodePath(folderOf(native(path))));
+    const QByteArray folder = folderOf(target);
+    m_folder = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (m_folder < 0) // told as a read of the file tells it
+        throw Failure(QStringLiteral("The file %1 could not be opened: %2").arg(decodePath(target), systemError()));
+    m_target = target;
+    m_name = target.mid(target.lastIndexOf('/') + 1);
+    m_umask = ::umask(0);
+    ::umask(m_umask);
+    removeLeftovers(target);
+}
+
+void PosixFileSystem::updateOwnConfig(const QString &path, qint64 maxBytes,
+                                      const std::function<QByteArray(const QByteArray &)> &change)
+{
+    int error = 0;
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        const bool prepared = m_folder >= 0;
+        if (!prepared)
+            prepareFolder(path);
+        try {
+            error = saveInFolder(maxBytes, change);
+        } catch (const Failure &) {
+            forgetFolder();
+            throw;
+        }
+        if (error == 0)
+            return;
+        forgetFolder(); // the folder or a link may have changed since the first save
+        if (!prepared)
+            break;
+    }
+    throw Failure(QStringLiteral("The file %1 could not be written: %2").arg(path, systemError(error)));
+}
+
+int PosixFileSystem::saveInFolder(qint64 maxBytes, const std::function<QByteArray(const QByteArray &)> &change)
+{
+    const QString path = decodePath(m_target); // named as a read names it
+    const FolderLock lock(m_folder);
+    struct stat info { };
+    QByteArray bytes;
+    const int existing = ::openat(m_folder, m_name.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (existing < 0 && errno != ENOENT)
+        return errno;
+    if (existing >= 0) {
+        const Descriptor fd(existing);
+        const QString refusal = ::fstat(fd.get(), &info) != 0 ? systemError() : refusalOf(info, Owner::User);
+        if (!refusal.isEmpty())
+            throw Failure(QStringLiteral("The file %1 was not used: %2").arg(path, refusal));
+        if (info.st_size > maxBytes)
+            throw tooLong(path, maxBytes);
+        readAll(
+            fd.get(), maxBytes, path, [&](const char *data, qsizetype size) { bytes.append(data, size); },
+            info.st_size);
+    }
+    const QByteArray changed = change(bytes);
+    const QByteArray temporary = m_name + ".new-" + QByteArray::number(::getpid());
+    // A replaced file keeps its mode; a new one has 0666 less the umask, as any file.
+    const mode_t mode = existing >= 0 ? info.st_mode & 07777 : 0666;
+    const auto create = [&] {
+        return ::openat(m_folder, temporary.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode);
+    };
+    int created = create();
+    if (created < 0 && errno == EEXIST) { // a piece left by a copy of this id that ended mid-write
+        ::unlinkat(m_folder, temporary.constData(), 0);
+        created = create();
+    }
+    if (created < 0)
+        return errno;
+    int error = 0;
+    {
+        const Descriptor fd(created);
+        qsizetype done = 0;
+        error = writeAll(fd.get(), changed, done);
+        if (error == 0 && existing >= 0 && (mode & m_umask) != 0 && ::fchmod(fd.get(), mode) != 0)
+            error = errno;
+        if (error == 0 && ::fsync(fd.get()) != 0)
+            error = errno;
+    }
+    if (error == 0 && ::renameat(m_folder, temporary.constData(), m_folder, m_name.constData()) != 0)
+        error = errno;
+    if (error != 0)
+        ::unlinkat(m_folder, temporary.constData(), 0);
+    return error;
+}
 
 bool PosixFileSystem::exists(const QString &path) const
 {
@@ -386,15 +527,39 @@ QByteArray PosixFileSystem::readProgramFile(const QString &path, qint64 maxBytes
 
 std::optional<QByteArray> PosixFileSystem::readOwnConfig(const QString &path, qint64 maxBytes, bool rootTarget) const
 {
-    QString refusal;
-    const QByteArray target = followOwnLinks(native(path), refusal);
-    if (!refusal.isEmpty())
-        throw Failure(QStringLiteral("The file %1 was not used: %2").arg(path, refusal));
-    struct stat info { };
-    if (::lstat(target.constData(), &info) != 0 && errno == ENOENT)
+    // The name itself first: links are followed only when it is one.
+    QByteArray target = native(path);
+    int opened = ::open(target.constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK);
+    if (opened < 0 && errno == ELOOP) {
+        QString refusal;
+        target = followOwnLinks(target, refusal);
+        if (!refusal.isEmpty())
+            throw Failure(QStringLiteral("The file %1 was not used: %2").arg(path, refusal));
+        opened = ::open(target.constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK);
+    }
+    if (opened < 0 && errno == ENOENT)
         return std::nullopt;
+    // A configuration manager's store behind the user's own link may be root's.
     const bool linked = target != native(path);
-    return readBytes(decodePath(target), rootTarget && linked ? Owner::UserOrRoot : Owner::User, maxBytes);
+    const QString file = decodePath(target);
+    if (opened < 0 && errno == ELOOP)
+        throw symbolicLink(file);
+    if (opened < 0)
+        throw Failure(QStringLiteral("The file %1 could not be opened: %2").arg(file, systemError()));
+    const Descriptor fd(opened);
+    struct stat info { };
+    const QString refusal = ::fstat(fd.get(), &info) != 0
+        ? systemError()
+        : refusalOf(info, rootTarget && linked ? Owner::UserOrRoot : Owner::User);
+    if (!refusal.isEmpty())
+        throw Failure(QStringLiteral("The file %1 was not used: %2").arg(file, refusal));
+    if (info.st_size > maxBytes)
+        throw tooLong(file, maxBytes);
+    QByteArray bytes;
+    bytes.reserve(qsizetype(info.st_size));
+    readAll(
+        fd.get(), maxBytes, file, [&](const char *data, qsizetype size) { bytes.append(data, size); }, info.st_size);
+    return bytes;
 }
 
 // QSaveFile would write through any link to its target, so the new file is made

@@ -23,6 +23,7 @@
 #include <csignal>
 #include <cstdio>
 #include <cstring>
+#include <functional>
 
 #include <fcntl.h>
 #include <sched.h>
@@ -88,7 +89,48 @@ private:
     bool m_ok = false;
 };
 
+// The window on a store over `path`, loaded: the boxes of start-up and of a tick of
+// "Minimized" after it, and whether the tick was stored.
+struct SettingsWindow {
+    explicit SettingsWindow(const QString &path, const QString &temp)
+        : store(path, QStringLiteral("Ramtidy"))
+    {
+        Platform services = platform.services();
+        form = std::make_unique<Form1>(Platform{services.memory, services.msgBox, services.shell, services.clock, store,
+                                                services.clipboard, services.tray, services.files, services.environment,
+                                                services.random, services.process, services.autostart});
+        platform.environment.values = {{"TEMP", temp}};
+        form->Form_Load();
+        for (const auto &box : platform.msgBox.shown)
+            steps << box.text.section(QStringLiteral("Form_Load at line "), 1).section(u'\r', 0, 0).toInt();
+    }
+    QString told(qsizetype box = 0) const { return platform.msgBox.shown.value(box).text; }
+    // Ticks "Minimized": whether it stayed ticked.
+    bool tick()
+    {
+        platform.msgBox.shown.clear();
+        auto *check8 = form->findChild<QCheckBox *>(QStringLiteral("Check8"));
+        check8->setChecked(!check8->isChecked());
+        return check8->isChecked();
+    }
+    int row() const
+    {
+        const auto *list = form->findChild<QTreeWidget *>(QStringLiteral("ListView1"));
+        return list->indexOfTopLevelItem(list->currentItem());
+    }
+
+    IniSettingsStore store;
+    FakePlatform platform;
+    std::unique_ptr<Form1> form;
+    QList<int> steps;
+};
+
+// Makes the settings file in a folder, beside another user's file; its path.
+using Plant = std::function<QString(const QString &folder, const QString &victim)>;
+
 } // namespace
+
+Q_DECLARE_METATYPE(Plant)
 
 class TestFaults : public QObject {
     Q_OBJECT
@@ -103,8 +145,14 @@ private slots:
     void clearThatFails();
     void settingsFile_data();
     void settingsFile();
-    void hostileFile_data();
-    void hostileFile();
+    void newCauseIsTold_data();
+    void newCauseIsTold();
+    void hostileMeminfo_data();
+    void hostileMeminfo();
+    void autostartLinkToAnothersFile();
+    void anotherUsersProgramFile();
+    void latin1ProgramFolder();
+    void sealedMemoryFile();
     void escapedFailure();
 
 private:
@@ -120,6 +168,7 @@ private:
     mode_t m_victimMode = 0;
     std::unique_ptr<FakePlatform> m_platform;
     std::unique_ptr<Form1> m_form;
+    std::unique_ptr<Mount> m_mount; // a row's, unmounted when it ends
 };
 
 void TestFaults::init()
@@ -150,6 +199,7 @@ void TestFaults::init()
 void TestFaults::cleanup()
 {
     ::alarm(0);
+    m_mount.reset();
     m_form.reset();
     m_platform.reset();
     m_dir.reset();
@@ -308,175 +358,194 @@ void TestFaults::clearThatFails()
 void TestFaults::settingsFile_data()
 {
     // clang-format off
-    QTest::addColumn<QString>("kind");
+    QTest::addColumn<Plant>("plant");
     QTest::addColumn<QList<int>>("boxes"); // steps of start-up that report
     QTest::addColumn<QString>("told"); // in the first box
     QTest::addColumn<QString>("saveTold"); // in the box of a later save; empty for none
+    QTest::addColumn<QByteArray>("ends"); // how the file ends after the save; empty: not read
+    QTest::addColumn<QStringList>("beside"); // what the save left beside the file
+    const auto file = [](const QByteArray &bytes) {
+        return Plant([bytes](const QString &d, const QString &) { writeFile(d + "/Ramtidy.conf", bytes); return d + "/Ramtidy.conf"; });
+    };
+    const auto made = [](auto make) {
+        return Plant([make](const QString &d, const QString &v) { make(d + "/Ramtidy.conf", v); return d + "/Ramtidy.conf"; });
+    };
     // A file that cannot be read is told once, with what to do; the defaults of a
     // first start apply, and the saves that meet the same file tell nothing new.
-    const QList<int> once{156}, index{156, 158};
-    QTest::newRow("unreadable") << "folder" << once << "move the file out of the way" << "";
-    QTest::newRow("a file where its folder would be") << "notdir" << once << "Not a directory" << "";
+    const QList<int> once{156}, none{}, index{156, 158};
+    QTest::newRow("unreadable") << made([](const QString &p, auto) { QDir().mkdir(p); }) << once << "move the file out of the way" << "" << QByteArray() << QStringList();
+    QTest::newRow("a file where its folder would be") << Plant([](const QString &, const QString &v) { return v + "/Ramtidy.conf"; }) << once << "Not a directory" << "" << QByteArray("<missing>") << QStringList();
     // Lines that are not settings: the value is written, and nothing claims otherwise.
-    QTest::newRow("binary garbage") << "garbage" << QList<int>{} << "" << "";
+    QTest::newRow("binary garbage") << file(QByteArray("\x00\xff[\x01garbage\n=\xfe\n", 14)) << none << "" << "" << QByteArray("=\xfe\n\n[Ramtidy]\nMinimized=On\n") << QStringList();
     // Refused without a wait, a 1 TiB read, or a write through the link.
-    QTest::newRow("FIFO") << "fifo" << once << "not a regular file" << "";
-    QTest::newRow("1 TiB") << "huge" << once << "bytes" << "";
-    QTest::newRow("link to another's file") << "link" << once << "belongs to another user" << "";
+    QTest::newRow("FIFO") << made([](const QString &p, auto) { ::mkfifo(QFile::encodeName(p), 0600); }) << once << "not a regular file" << "" << QByteArray() << QStringList();
+    QTest::newRow("1 TiB") << made([](const QString &p, auto) { writeFile(p, {}), ::truncate(QFile::encodeName(p), qint64(1) << 40); }) << once << "bytes" << "" << QByteArray() << QStringList();
+    QTest::newRow("link to another's file") << made([](const QString &p, const QString &v) { QFile::link(v, p); }) << once << "belongs to another user" << "" << QByteArray() << QStringList();
     // A dotfile manager's link is read and written through; the link, the mode and other groups stay.
-    QTest::newRow("stow link") << "stow" << QList<int>{} << "" << "";
+    QTest::newRow("stow link") << made([](const QString &p, auto) {
+        QDir().mkdir(QFileInfo(p).path() + "/dotfiles");
+        writeFile(QFileInfo(p).path() + "/dotfiles/Ramtidy.conf", "# mine\n[Ramtidy]\nOftenIndex=5\nMinimized=Off\nMinimized=Off\nMinimized=Off\n# theirs\n[Other]\nOftenIndex=9\n");
+        ::chmod(QFile::encodeName(QFileInfo(p).path() + "/dotfiles/Ramtidy.conf"), 0600), QFile::link("dotfiles/Ramtidy.conf", p);
+    }) << none << "" << "" << QByteArray("Minimized=On\n# theirs\n[Other]\nOftenIndex=9\n") << QStringList();
     // Nothing beside the file is opened: a lock in the way blocks nothing, and the
     // copies a killed save left go; a running save's copy and the user's own stay.
-    QTest::newRow("FIFO as the lock, leftovers") << "lock" << QList<int>{} << "" << "";
-    QTest::newRow("read-only mount: the reason") << "read-only" << QList<int>{} << "" << "Read-only file system";
+    QTest::newRow("FIFO as the lock, leftovers") << made([](const QString &p, auto) {
+        ::mkfifo(QFile::encodeName(p) + ".lock", 0600);
+        writeFile(p + ".Xk3pQz", "[Ramtidy]\n"), writeFile(p + ".new-999999999", {}), writeFile(p + ".new-1", {}), writeFile(p + ".backup", {});
+    }) << none << "" << "" << QByteArray("[Ramtidy]\nMinimized=On\n") << QStringList({"Ramtidy.conf.backup", "Ramtidy.conf.lock", "Ramtidy.conf.new-1", "Ramtidy.conf.Xk3pQz"});
+    QTest::newRow("read-only mount: the reason") << Plant([this](const QString &d, auto) {
+        QDir().mkdir(d + "/ro");
+        m_mount = std::make_unique<Mount>(d + "/ro", "size=8k");
+        m_mount->makeReadOnly();
+        return d + "/ro/Ramtidy.conf";
+    }) << none << "" << "Read-only file system" << QByteArray("<missing>") << QStringList();
     // Stored values are the text as it stands, quoted visibly and briefly.
-    QTest::newRow("NUL in the value") << "OftenIndex=3\\0junk" << index << "\"3\\0junk\"" << "";
-    QTest::newRow("40 characters, all shown") << "OftenIndex=" + QString(40, u'7') << index << "\"" + QString(40, u'7') + "\"" << "";
+    QTest::newRow("NUL in the value") << file("[Ramtidy]\nOftenIndex=3\\0junk") << index << "\"3\\0junk\"" << "" << QByteArray("\nMinimized=On\n") << QStringList();
+    QTest::newRow("40 characters, all shown") << file("[Ramtidy]\nOftenIndex=" + QByteArray(40, '7')) << index << "\"" + QString(40, u'7') + "\"" << "" << QByteArray("\nMinimized=On\n") << QStringList();
     // A file at its bound is read; a save that would take it past is refused.
-    QTest::newRow("a million digits") << "OftenIndex=<million>" << index << "7\u2026\"" << "longer than";
-    QTest::newRow("read as a list") << "OftenIndex=5, 6\n#Minimized=Off" << index << "\"5, 6\"" << "";
-    QTest::newRow("not decoded") << "OftenIndex=@Rect(1 2 3 4)" << index << "\"@Rect(1 2 3 4)\"" << "";
+    QTest::newRow("a million digits") << file("[Ramtidy]\nOftenIndex=" + QByteArray((1 << 20) - 21, '7')) << index << "7\u2026\"" << "longer than" << QByteArray("777") << QStringList();
+    QTest::newRow("read as a list") << file("[Ramtidy]\nOftenIndex=5, 6\n#Minimized=Off") << index << "\"5, 6\"" << "" << QByteArray("\nMinimized=On\n#Minimized=Off\n") << QStringList();
+    QTest::newRow("not decoded") << file("[Ramtidy]\nOftenIndex=@Rect(1 2 3 4)") << index << "\"@Rect(1 2 3 4)\"" << "" << QByteArray("\nMinimized=On\n") << QStringList();
     // clang-format on
 }
 
 void TestFaults::settingsFile()
 {
-    QFETCH(QString, kind);
+    QFETCH(Plant, plant);
     QFETCH(QList<int>, boxes);
     QFETCH(QString, told);
     QFETCH(QString, saveTold);
+    QFETCH(QByteArray, ends);
+    QFETCH(QStringList, beside);
     m_form.reset(); // one window, one tray icon
-    QString path = m_dir->filePath(QStringLiteral("Ramtidy.conf"));
-    const QByteArray native = QFile::encodeName(path);
-    std::unique_ptr<Mount> mount;
-    if (kind == u"folder") {
-        QVERIFY(QDir().mkdir(path));
-    } else if (kind == u"fifo" || kind == u"link") {
-        QVERIFY(kind == u"fifo" ? ::mkfifo(native.constData(), 0600) == 0 : QFile::link(m_victim, path));
-    } else if (kind == u"stow") {
-        QVERIFY(QDir().mkdir(m_dir->filePath(QStringLiteral("dotfiles"))));
-        const QString dotfile = m_dir->filePath(QStringLiteral("dotfiles/Ramtidy.conf"));
-        QVERIFY(writeFile(dotfile,
-                          "# mine\n[Ramtidy]\nOftenIndex=5\nMinimized=Off\nMinimized=Off\nMinimized=Off\n"
-                          "# theirs\n[Other]\nOftenIndex=9\n")
-                && ::chmod(QFile::encodeName(dotfile).constData(), 0600) == 0);
-        QVERIFY(QFile::link(QStringLiteral("dotfiles/Ramtidy.conf"), path));
-    } else if (kind == u"lock") {
-        QCOMPARE(::mkfifo(native + ".lock", 0600), 0);
-        QVERIFY(writeFile(path + QStringLiteral(".Xk3pQz"), "[Ramtidy]\n") && writeFile(path + ".new-999999999", {})
-                && writeFile(path + ".new-1", {}) && writeFile(path + ".backup", {}));
-    } else if (kind == u"read-only") {
-        QVERIFY(QDir().mkdir(m_dir->filePath(QStringLiteral("ro"))));
-        mount = std::make_unique<Mount>(m_dir->filePath(QStringLiteral("ro")), "size=8k");
-        QVERIFY(mount->ok() && mount->makeReadOnly());
-        path = m_dir->filePath(QStringLiteral("ro/Ramtidy.conf"));
-    } else if (kind == u"notdir") {
-        path = m_victim + QStringLiteral("/Ramtidy.conf");
-    } else if (kind == u"huge") {
-        QVERIFY(writeFile(path, {}) && ::truncate(native.constData(), qint64(1) << 40) == 0);
-    } else if (kind.startsWith(u"OftenIndex")) {
-        QVERIFY(writeFile(path, "[Ramtidy]\n" + kind.toUtf8().replace("<million>", QByteArray((1 << 20) - 21, '7'))));
-    } else {
-        QVERIFY(writeFile(path, QByteArray("\x00\xff[\x01garbage\n=\xfe\n", 14)));
-    }
-    IniSettingsStore store(path, QStringLiteral("Ramtidy"));
-    FakePlatform platform;
-    Platform services = platform.services();
-    Platform withStore{services.memory,    services.msgBox,   services.shell, services.clock,       store,
-                       services.clipboard, services.tray,     services.files, services.environment, services.random,
-                       services.process,   services.autostart};
-    platform.environment.values = {{"TEMP", m_dir->path()}};
-    Form1 form(withStore);
-    form.Form_Load();
-    QList<int> shown;
-    for (const auto &box : platform.msgBox.shown)
-        shown << box.text.section(QStringLiteral("Form_Load at line "), 1).section(u'\r', 0, 0).toInt();
-    QCOMPARE(shown, boxes);
-    QVERIFY(told.isEmpty() || platform.msgBox.shown[0].text.contains(told));
-    const auto *list = form.findChild<QTreeWidget *>(QStringLiteral("ListView1"));
+    const QString path = plant(m_dir->path(), m_victim);
+    const bool link = QFileInfo(path).isSymLink();
+    const mode_t mode = modeOf(path);
+    SettingsWindow window(path, m_dir->path());
+    QCOMPARE(window.steps, boxes);
+    QVERIFY2(window.told().contains(told), qPrintable(window.told()));
     if (boxes == QList<int>{156}) // as a first start
-        QCOMPARE(list->indexOfTopLevelItem(list->currentItem()), 1);
-    platform.msgBox.shown.clear();
-    form.findChild<QCheckBox *>(QStringLiteral("Check8"))->setChecked(true);
+        QCOMPARE(window.row(), 1);
     const bool stored = boxes != QList<int>{156} && saveTold.isEmpty();
-    QCOMPARE(form.findChild<QCheckBox *>(QStringLiteral("Check8"))->isChecked(), stored); // as stored
+    QMap<QString, QString> values = stored ? window.store.readAll() : QMap<QString, QString>();
+    QCOMPARE(window.tick(), stored);
+    QCOMPARE(window.platform.msgBox.shown.size(), saveTold.isEmpty() ? 0 : 1);
+    QVERIFY(window.told().contains(saveTold));
+    if (stored) // the one value, and every other as it was
+        QCOMPARE(window.store.readAll(), (values.insert(QStringLiteral("Minimized"), QStringLiteral("On")), values));
+    QVERIFY(ends.isEmpty() || bytesOf(path).endsWith(ends)); // a FIFO is never opened
+    QCOMPARE(QFileInfo(path).isSymLink(), link);
+    QVERIFY(mode == 0 || modeOf(path) == mode); // a file made by the save has the umask's
+    QCOMPARE(QDir(m_dir->path()).entryList({QStringLiteral("Ramtidy.conf.*")}, QDir::Files | QDir::System), beside);
     QCOMPARE(bytesOf(m_victim), m_victimBytes);
-    QCOMPARE(platform.msgBox.shown.size(), saveTold.isEmpty() ? 0 : 1);
-    QVERIFY(saveTold.isEmpty() || platform.msgBox.shown[0].text.contains(saveTold));
-    if (stored)
-        QCOMPARE(store.read(QStringLiteral("Minimized"), QString()), QStringLiteral("On"));
-    QVERIFY(kind != u"stow" || (QFileInfo(path).isSymLink() && store.read(QStringLiteral("OftenIndex"), {}) == u"5"));
-    QVERIFY(kind != u"stow" || (bytesOf(path).endsWith("\n# theirs\n[Other]\nOftenIndex=9\n") && modeOf(path) == 0600));
-    QVERIFY(kind != u"garbage" || bytesOf(path).contains("=\xfe\n\n[Ramtidy]\n"));
-    QVERIFY(!kind.endsWith(u"#Minimized=Off") || bytesOf(path).endsWith("\nMinimized=On\n#Minimized=Off\n"));
-    QCOMPARE(QDir(m_dir->path()).entryList({QStringLiteral("Ramtidy.conf.*")}, QDir::Files | QDir::System),
-             kind == u"lock" ? QStringList({"Ramtidy.conf.backup", "Ramtidy.conf.lock", "Ramtidy.conf.new-1"})
-                             : QStringList{});
 }
 
-// The memory figures, the autostart entry, and a program folder not named in UTF-8.
-void TestFaults::hostileFile_data()
+// A told failure is told again when a later save fails for another reason, and not
+// when it fails for the same one.
+void TestFaults::newCauseIsTold_data()
 {
-    QTest::addColumn<QString>("what");
-    QTest::newRow("meminfo: FIFO") << "meminfo";
-    QTest::newRow("meminfo of another user") << "meminfo of another user";
-    QTest::newRow("autostart entry: link to another's file") << "autostart";
-    QTest::newRow("skin, cursor or entry of another user") << "theirs";
-    QTest::newRow("program folder in Latin-1") << "folder";
-    QTest::newRow("checked copy in memory: written to") << "memory";
+    QTest::addColumn<bool>("becomesFolder");
+    QTest::addColumn<QString>("told"); // empty: nothing
+    QTest::newRow("same cause") << false << "";
+    QTest::newRow("another user's, then a folder") << true << "not a regular file";
 }
 
-void TestFaults::hostileFile()
+void TestFaults::newCauseIsTold()
 {
-    QFETCH(QString, what);
+    QFETCH(bool, becomesFolder);
+    QFETCH(QString, told);
+    m_form.reset();
+    const QString path = m_dir->filePath(QStringLiteral("Ramtidy.conf"));
+    QVERIFY(QFile::link(m_victim, path));
+    SettingsWindow window(path, m_dir->path());
+    QVERIFY(window.told().contains(QStringLiteral("belongs to another user")));
+    QVERIFY(!becomesFolder || (QFile::remove(path) && QDir().mkdir(path)));
+    QVERIFY(!window.tick());
+    QCOMPARE(window.platform.msgBox.shown.size(), told.isEmpty() ? 0 : 1);
+    QVERIFY2(window.told().contains(told), qPrintable(window.told()));
+    window.tick(); // the same cause again: told once
+    QCOMPARE(window.platform.msgBox.shown.size(), 0);
+    QCOMPARE(bytesOf(m_victim), m_victimBytes);
+}
+
+// The memory figures of a file that is not the system's: silent zeros, at once, as
+// for an unreadable file.
+void TestFaults::hostileMeminfo_data()
+{
+    QTest::addColumn<bool>("fifo");
+    QTest::newRow("meminfo: FIFO") << true;
+    QTest::newRow("meminfo of another user") << false;
+}
+
+void TestFaults::hostileMeminfo()
+{
+    QFETCH(bool, fifo);
     const QByteArray scratch = QFile::encodeName(m_dir->path());
-    if (what.startsWith(u"meminfo")) {
-        QByteArray path = scratch + "/fifo";
-        if (what == u"meminfo") {
-            QCOMPARE(::mkfifo(path, 0600), 0);
-        } else if (m_victim == u"/etc/passwd") { // in a user namespace the real file is another user's
-            path = "/proc/meminfo";
-        } else { // root's copy of the real figures, given away
-            path = scratch + "/meminfo";
-            QVERIFY(writeFile(QString::fromUtf8(path), bytesOf(QStringLiteral("/proc/meminfo"))));
-            QCOMPARE(::chown(path, Nobody, Nobody), 0);
-        }
-        MEMORYSTATUS status{0, 1, 1};
-        ProcMemoryStatus(path.toStdString()).GlobalMemoryStatus(status); // returns at once
-        QCOMPARE(status.dwTotalPhys, 0u); // silent zeros, as for an unreadable file
-    } else if (what == u"autostart") {
-        QVERIFY(QFile::link(m_victim, m_log)); // as ramtidy.desktop, replaced whole
-        QVERIFY_THROWS_EXCEPTION(Failure, m_platform->files.replace(m_log, "[Desktop Entry]\n"));
-    } else if (what == u"theirs") { // not root's, as an installed program's files are
-        QVERIFY(writeFile(m_log, {}));
-        Mount theirs(m_log, nullptr, m_victim);
-        QVERIFY(theirs.ok());
-        QVERIFY_THROWS_EXCEPTION(Failure, m_platform->files.readProgramFile(m_log, 1 << 20));
-        try { // refused for its owner, not for the mount under it
-            m_platform->files.replace(m_log, {});
-            QFAIL("replaced");
-        } catch (const Failure &e) {
-            QVERIFY2(QByteArray(e.what()).contains("another user"), e.what());
-        }
-    } else if (what == u"memory") {
-        const QByteArray path = QFile::encodeName(m_platform->files.memoryFile("checked"));
-        const int fd = ::open(path, O_WRONLY | O_TRUNC); // sealed: neither cut nor written
-        QVERIFY(fd < 0 || (::write(fd, "x", 1) < 0 && ::close(fd) == 0));
-        QCOMPARE(bytesOf(QFile::decodeName(path)), QByteArray("checked"));
-    } else {
-        QVERIFY(QFile::copy(qEnvironmentVariable("RAMTIDY_CURSOR"), m_dir->filePath(QStringLiteral("cursor"))));
-        const QByteArray latin1 = scratch + "/caf\xe9";
-        QCOMPARE(::mkdir(latin1, 0700) | ::rename(scratch + "/cursor", latin1 + "/HAND-M.CUR"), 0);
-        const auto tidy = qScopeGuard([&] { ::unlink(latin1 + "/HAND-M.CUR"), ::rmdir(latin1); });
-        m_platform->process.folder = PosixFileSystem::decodePath(latin1);
-        m_form = std::make_unique<Form1>(m_platform->services());
-        m_form->Form_Load();
-        m_form->setMousePointer(Form1::vbCustom);
-        QCOMPARE(m_form->cursor().shape(), Qt::BitmapCursor); // found where it is
-        m_form->findChild<QCheckBox *>(QStringLiteral("Check4"))->setChecked(true); // no entry can name the path
-        QCOMPARE(m_platform->msgBox.shown.size(), 1);
-        QCOMPARE(m_platform->settings.values.value(QStringLiteral("Windows Startup")), QStringLiteral("Off"));
+    QByteArray path = scratch + "/fifo";
+    if (fifo) {
+        QCOMPARE(::mkfifo(path, 0600), 0);
+    } else if (m_victim == u"/etc/passwd") { // in a user namespace the real file is another user's
+        path = "/proc/meminfo";
+    } else { // root's copy of the real figures, given away
+        path = scratch + "/meminfo";
+        QVERIFY(writeFile(QString::fromUtf8(path), bytesOf(QStringLiteral("/proc/meminfo"))));
+        QCOMPARE(::chown(path, Nobody, Nobody), 0);
     }
+    MEMORYSTATUS status{0, 1, 1};
+    ProcMemoryStatus(path.toStdString()).GlobalMemoryStatus(status); // returns at once
+    QCOMPARE(status.dwTotalPhys, 0u);
+    QCOMPARE(bytesOf(m_victim), m_victimBytes);
+}
+
+void TestFaults::autostartLinkToAnothersFile()
+{
+    QVERIFY(QFile::link(m_victim, m_log)); // as ramtidy.desktop, replaced whole
+    QVERIFY_THROWS_EXCEPTION(Failure, m_platform->files.replace(m_log, "[Desktop Entry]\n"));
+    QCOMPARE(bytesOf(m_victim), m_victimBytes);
+}
+
+// A skin, cursor or entry of another user, not root's as an installed program's
+// files are: refused for its owner, not for the mount under it.
+void TestFaults::anotherUsersProgramFile()
+{
+    QVERIFY(writeFile(m_log, {}));
+    Mount theirs(m_log, nullptr, m_victim);
+    QVERIFY(theirs.ok());
+    QVERIFY_THROWS_EXCEPTION(Failure, m_platform->files.readProgramFile(m_log, 1 << 20));
+    try {
+        m_platform->files.replace(m_log, {});
+        QFAIL("replaced");
+    } catch (const Failure &e) {
+        QVERIFY2(QByteArray(e.what()).contains("another user"), e.what());
+    }
+    QCOMPARE(bytesOf(m_victim), m_victimBytes);
+}
+
+void TestFaults::latin1ProgramFolder()
+{
+    const QByteArray scratch = QFile::encodeName(m_dir->path());
+    QVERIFY(QFile::copy(qEnvironmentVariable("RAMTIDY_CURSOR"), m_dir->filePath(QStringLiteral("cursor"))));
+    const QByteArray latin1 = scratch + "/caf\xe9";
+    QCOMPARE(::mkdir(latin1, 0700) | ::rename(scratch + "/cursor", latin1 + "/HAND-M.CUR"), 0);
+    const auto tidy = qScopeGuard([&] { ::unlink(latin1 + "/HAND-M.CUR"), ::rmdir(latin1); });
+    m_platform->process.folder = PosixFileSystem::decodePath(latin1);
+    m_form = std::make_unique<Form1>(m_platform->services());
+    m_form->Form_Load();
+    m_form->setMousePointer(Form1::vbCustom);
+    QCOMPARE(m_form->cursor().shape(), Qt::BitmapCursor); // found where it is
+    m_form->findChild<QCheckBox *>(QStringLiteral("Check4"))->setChecked(true); // no entry can name the path
+    QCOMPARE(m_platform->msgBox.shown.size(), 1);
+    QCOMPARE(m_platform->settings.values.value(QStringLiteral("Windows Startup")), QStringLiteral("Off"));
+    QCOMPARE(bytesOf(m_victim), m_victimBytes);
+}
+
+// The checked copy in memory cannot be cut or written to.
+void TestFaults::sealedMemoryFile()
+{
+    const QByteArray path = QFile::encodeName(m_platform->files.memoryFile("checked"));
+    const int fd = ::open(path, O_WRONLY | O_TRUNC);
+    QVERIFY(fd < 0 || (::write(fd, "x", 1) < 0 && ::close(fd) == 0));
+    QCOMPARE(bytesOf(QFile::decodeName(path)), QByteArray("checked"));
     QCOMPARE(bytesOf(m_victim), m_victimBytes);
 }
 
