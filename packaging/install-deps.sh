@@ -13,8 +13,10 @@ packages=(
   xvfb openbox trayer xdotool xclip x11-utils imagemagick python3 procps python3-gi gir1.2-glib-2.0 python3-xlib
   # end-to-end: the qt6ct platform theme and its colour schemes
   qt6ct
-  # start at logon as a session runs it, for a second user the test creates
-  dex passwd
+  # start at logon as a session runs it; GLib's key-file reader, the oracle for entries
+  dex passwd libglib2.0-dev
+  # the system calls of a save, counted
+  strace
   # the Debian package (`make package`: dpkg-shlibdeps and file) and its checks
   dpkg-dev file lintian desktop-file-utils appstream
   # e2e_package puts back an installed version it replaced, rebuilt from its files
