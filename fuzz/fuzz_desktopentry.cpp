@@ -2,6 +2,7 @@
 // the same files refused, the same first group, the same string and boolean for every key
 // a line names, and command lines split as g_shell_parse_argv splits them.
 #include "platform/linux/DesktopEntry.h"
+#include "tests/support/oracles/GLibWords.h"
 
 #include <cstdlib>
 #include <cstring>
@@ -16,13 +17,7 @@ static void check(bool same)
 
 static void sameWords(const QString &exec)
 {
-    gchar **argv = nullptr;
-    QStringList glib;
-    for (bool split = g_shell_parse_argv(exec.toUtf8().constData(), nullptr, &argv, nullptr);
-         split && argv[glib.size()];)
-        glib.append(QString::fromUtf8(argv[glib.size()]));
-    g_strfreev(argv);
-    check(DesktopEntry::words(exec).value_or(QStringList()) == glib);
+    check(DesktopEntry::words(exec).value_or(QStringList()) == glibWords(exec));
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)

@@ -68,11 +68,10 @@ QString refusalOf(const struct stat &info, Owner owner)
     return {};
 }
 
-// Opens without following a link or blocking on a FIFO, then checks what was
-// opened: a regular file of a trusted owner.
-int openChecked(const QString &path, int flags, Owner owner, struct stat &info)
+// Checks what an open gave: a regular file of a trusted owner. Call it right after
+// the open, while errno is the open's.
+int checkedDescriptor(int fd, const QString &path, Owner owner, struct stat &info)
 {
-    const int fd = ::open(native(path).constData(), flags | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK, 0600);
     if (fd < 0) {
         if (errno == ELOOP)
             throw symbolicLink(path);
@@ -84,6 +83,14 @@ int openChecked(const QString &path, int flags, Owner owner, struct stat &info)
         throw Failure(QStringLiteral("The file %1 was not used: %2").arg(path, refusal));
     }
     return fd;
+}
+
+// Opens without following a link or blocking on a FIFO, then checks what was
+// opened: a regular file of a trusted owner.
+int openChecked(const QString &path, int flags, Owner owner, struct stat &info)
+{
+    return checkedDescriptor(::open(native(path).constData(), flags | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK, 0600), path,
+                             owner, info);
 }
 
 // Writes all bytes; the error of the write that failed, or 0.
@@ -200,11 +207,9 @@ private:
     FileService::Text m_result;
 };
 
-// Reads a whole file of a trusted owner, at most `maxBytes`.
-QByteArray readBytes(const QString &path, Owner owner, qint64 maxBytes)
+// The whole file behind a checked descriptor, at most `maxBytes`.
+QByteArray readChecked(const Descriptor &fd, const struct stat &info, const QString &path, qint64 maxBytes)
 {
-    struct stat info { };
-    const Descriptor fd(openChecked(path, O_RDONLY, owner, info));
     if (info.st_size > maxBytes)
         throw tooLong(path, maxBytes);
     QByteArray bytes;
@@ -212,6 +217,14 @@ QByteArray readBytes(const QString &path, Owner owner, qint64 maxBytes)
     readAll(
         fd.get(), maxBytes, path, [&](const char *data, qsizetype size) { bytes.append(data, size); }, info.st_size);
     return bytes;
+}
+
+// Reads a whole file of a trusted owner, at most `maxBytes`.
+QByteArray readBytes(const QString &path, Owner owner, qint64 maxBytes)
+{
+    struct stat info { };
+    const Descriptor fd(openChecked(path, O_RDONLY, owner, info));
+    return readChecked(fd, info, path, maxBytes);
 }
 
 QByteArray folderOf(const QByteArray &path)
@@ -537,29 +550,16 @@ std::optional<QByteArray> PosixFileSystem::readOwnConfig(const QString &path, qi
             throw Failure(QStringLiteral("The file %1 was not used: %2").arg(path, refusal));
         opened = ::open(target.constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK);
     }
-    if (opened < 0 && errno == ENOENT)
+    const int error = errno; // the open's, for the message
+    if (opened < 0 && error == ENOENT)
         return std::nullopt;
     // A configuration manager's store behind the user's own link may be root's.
-    const bool linked = target != native(path);
+    const Owner owner = rootTarget && target != native(path) ? Owner::UserOrRoot : Owner::User;
     const QString file = decodePath(target);
-    if (opened < 0 && errno == ELOOP)
-        throw symbolicLink(file);
-    if (opened < 0)
-        throw Failure(QStringLiteral("The file %1 could not be opened: %2").arg(file, systemError()));
-    const Descriptor fd(opened);
+    errno = error;
     struct stat info { };
-    const QString refusal = ::fstat(fd.get(), &info) != 0
-        ? systemError()
-        : refusalOf(info, rootTarget && linked ? Owner::UserOrRoot : Owner::User);
-    if (!refusal.isEmpty())
-        throw Failure(QStringLiteral("The file %1 was not used: %2").arg(file, refusal));
-    if (info.st_size > maxBytes)
-        throw tooLong(file, maxBytes);
-    QByteArray bytes;
-    bytes.reserve(qsizetype(info.st_size));
-    readAll(
-        fd.get(), maxBytes, file, [&](const char *data, qsizetype size) { bytes.append(data, size); }, info.st_size);
-    return bytes;
+    const Descriptor fd(checkedDescriptor(opened, file, owner, info));
+    return readChecked(fd, info, file, maxBytes);
 }
 
 // QSaveFile would write through any link to its target, so the new file is made

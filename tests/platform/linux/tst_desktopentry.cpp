@@ -3,6 +3,7 @@
 #include "platform/linux/PosixFileSystem.h"
 #include "platform/linux/XdgAutostart.h"
 #include "support/doubles/FakeEnvironment.h"
+#include "support/oracles/GLibWords.h"
 
 #include <QDir>
 #include <QFile>
@@ -126,15 +127,8 @@ void TestDesktopEntry::words_data()
 void TestDesktopEntry::words()
 {
     QFETCH(QStringList, lines);
-    for (const QString &exec : lines) {
-        gchar **argv = nullptr;
-        QStringList glib;
-        for (bool split = g_shell_parse_argv(exec.toUtf8().constData(), nullptr, &argv, nullptr);
-             split && argv[glib.size()];)
-            glib.append(QString::fromUtf8(argv[glib.size()]));
-        g_strfreev(argv);
-        QCOMPARE(DesktopEntry::words(exec).value_or(QStringList()), glib);
-    }
+    for (const QString &exec : lines)
+        QCOMPARE(DesktopEntry::words(exec).value_or(QStringList()), glibWords(exec));
 }
 
 void TestDesktopEntry::autostartExec_data()
