@@ -110,12 +110,20 @@ QFont labelFont()
 
 // Frames, check boxes and buttons give their caption as their accessible name
 // and announce its changes; a fixed accessible name would go stale.
+// A control of the fixed layout: its caption, name, font and place.
+template <typename Control>
+Control *placed(QWidget *parent, const char *name, const QString &caption, const QRect &geometry)
+{
+    auto *control = new Control(caption, parent);
+    control->setObjectName(QLatin1String(name));
+    control->setFont(labelFont());
+    control->setGeometry(geometry);
+    return control;
+}
+
 QGroupBox *frame(QWidget *parent, const char *name, const QString &caption, const QRect &geometry, QObject *filter)
 {
-    auto *box = new QGroupBox(caption, parent);
-    box->setObjectName(QLatin1String(name));
-    box->setFont(labelFont());
-    box->setGeometry(geometry);
+    auto *box = placed<QGroupBox>(parent, name, caption, geometry);
     box->setStyle(FrameStyle::instance());
     setHoverPointer(box, Form1::vbDefault, filter);
     return box;
@@ -123,10 +131,7 @@ QGroupBox *frame(QWidget *parent, const char *name, const QString &caption, cons
 
 QLabel *label(QWidget *parent, const char *name, const QString &caption, const QRect &geometry)
 {
-    auto *lbl = new QLabel(caption, parent);
-    lbl->setObjectName(QLatin1String(name));
-    lbl->setFont(labelFont());
-    lbl->setGeometry(geometry);
+    auto *lbl = placed<QLabel>(parent, name, caption, geometry);
     lbl->adjustSize();
     // The figures change every few hundred milliseconds: a label that paints
     // its own background is repainted alone, without the frame behind it.
@@ -137,10 +142,7 @@ QLabel *label(QWidget *parent, const char *name, const QString &caption, const Q
 
 QCheckBox *checkBox(QWidget *parent, const char *name, const QString &caption, const QRect &geometry)
 {
-    auto *box = new QCheckBox(caption, parent);
-    box->setObjectName(QLatin1String(name));
-    box->setFont(labelFont());
-    box->setGeometry(geometry);
+    auto *box = placed<QCheckBox>(parent, name, caption, geometry);
     box->setStyle(FrameStyle::instance());
     keepPointer(box);
     return box;
