@@ -11,12 +11,21 @@ bus. For each run:
     context switches (voluntary and involuntary, summed over all threads), over the
     following --seconds.
 Everything the program forks is summed with it (found by parentage and by an environment tag,
-so daemonized children count too).
+so daemonized children count too). Every round names what a program launched beyond itself; for
+Ramtidy and the bare window, which run alone, such a round (Ramtidy opens its maker's home page at
+about one start in a hundred) is reported and left out of the figures. The opener is watched
+through a stand-in for xdg-open first on PATH, which notes the call and runs the real one, so
+nothing is kept from happening.
+
+With --package, Ramtidy is measured as installed from that .deb (its icons in the icon theme
+change start-up); the machine's packages are put back as they were afterwards. With --before,
+a second Ramtidy binary (e.g. the last release's) is measured beside it, in the same rounds.
 
 Peers missing from the machine are installed from Debian with apt-get (use --no-install to
 skip them instead).
 
 usage: footprint.py [--ramtidy build/ramtidy] [--bare build/bench/bare_qt_window]
+                    [--package build/ramtidy_*.deb] [--before OTHER_RAMTIDY]
                     [--rounds 3] [--seconds 60] [--settle 10] [--markdown PATH] [--only a,b]
 """
 import argparse
@@ -42,6 +51,8 @@ except ImportError:
     sys.exit("footprint.py needs python3-xlib: run it with /usr/bin/python3 (`make footprint` does)")
 
 TAG = "RAMTIDY_FOOTPRINT_TAG"
+LAUNCHES = "RAMTIDY_FOOTPRINT_LAUNCHES"  # the file the opener's stand-in notes its calls in
+OPENERS = ["xdg-open"]
 PAGE_KIB = os.sysconf("SC_PAGE_SIZE") // 1024
 
 CONKY_CONFIG = """conky.config = {
@@ -68,7 +79,8 @@ Used:  ${mem}
 
 
 class Program:
-    def __init__(self, key, label, argv, classes, settings=None, tray=False, package=None, files=None, bus=None):
+    def __init__(self, key, label, argv, classes, settings=None, tray=False, package=None, files=None, bus=None,
+                 alone=False):
         self.key = key
         self.label = label
         self.argv = argv
@@ -78,19 +90,26 @@ class Program:
         self.package = package  # Debian package that brings it
         self.files = files or {}  # path under HOME -> text
         self.bus = bus  # why it cannot run without a session bus; it then gets a private one
+        self.alone = alone  # runs as one process: a round in which it launched another is left out
+
+
+def ramtidy_modes(binary, suffix="", label=""):
+    return [
+        Program("countdown" + suffix, "Ramtidy, countdown running" + label, [binary], ["ramtidy"], alone=True),
+        Program("autooff" + suffix, "Ramtidy, auto free off" + label, [binary], ["ramtidy"],
+                settings="[Ramtidy]\nStartStopState=Off\n", alone=True),
+        Program("tray" + suffix, "Ramtidy, hidden in the tray" + label, [binary], ["ramtidy"],
+                settings="[Ramtidy]\nWindows%20Startup=On\nMinimized=On\n", tray=True, alone=True),
+    ]
 
 
 def programs(args):
     ramtidy = os.path.abspath(args.ramtidy)
     bare = os.path.abspath(args.bare)
-    return [
-        Program("countdown", "Ramtidy, countdown running", [ramtidy], ["ramtidy"]),
-        Program("autooff", "Ramtidy, auto free off", [ramtidy], ["ramtidy"],
-                settings="[Ramtidy]\nStartStopState=Off\n"),
-        Program("tray", "Ramtidy, hidden in the tray", [ramtidy], ["ramtidy"],
-                settings="[Ramtidy]\nWindows%20Startup=On\nMinimized=On\n", tray=True),
+    before = ramtidy_modes(os.path.abspath(args.before), "@before", " (before)") if args.before else []
+    return ramtidy_modes(ramtidy, label=" (installed)" if args.package else "") + before + [
         Program("bare", "Bare Qt 6 window: countdown and bar every second, 3 labels at 400 ms, tray icon", [bare],
-                ["bare_qt_window"]),
+                ["bare_qt_window"], alone=True),
         Program("conky", "conky, memory every 0.4 s", ["conky", "-c", "{home}/conky.conf"], ["conky"],
                 package="conky", files={"conky.conf": CONKY_CONFIG}),
         Program("lxtask", "lxtask", ["lxtask"], ["lxtask"], package="lxtask"),
@@ -335,15 +354,17 @@ def run_once(session, watcher, program, args, seq, measure=True):
         with open(os.path.join(home, rel), "w") as f:
             f.write(text)
     tag = f"{program.key}-{seq}"
+    launches = os.path.join(scratch, "launches.log")
     env = dict(session.env)
-    env.update(HOME=home, TEMP=temp, **{TAG: tag})
+    env.update(HOME=home, TEMP=temp, **{TAG: tag, LAUNCHES: launches})
+    env["PATH"] = args.stand_ins + os.pathsep + env.get("PATH", os.defpath)
     argv = [a.format(home=home) for a in program.argv]
     log_path = os.path.join(scratch, "output.log")
     bus_tag = f"bus-{tag}"
     if program.bus:
         env["DBUS_SESSION_BUS_ADDRESS"] = start_bus(dict(env, **{TAG: bus_tag}))
 
-    result = {"program": program.key}
+    result = {"program": program.key, "load": os.getloadavg()[0]}
     watcher.drain()
     started = time.monotonic()
     with open(log_path, "wb") as log:
@@ -363,6 +384,7 @@ def run_once(session, watcher, program, args, seq, measure=True):
             session.screenshot(os.path.join(os.path.abspath(args.screenshots), f"{program.key}-{seq}.png"))
         time.sleep(max(0.0, started + args.settle - time.monotonic()))
         pids = processes_of(process.pid, tag)
+        others = {comm(p) for p in pids if p != process.pid}
         memory = {"rss": 0, "anon": 0, "pss": 0, "uss": 0}
         for pid in pids:
             for k, v in (memory_kib(pid) or {}).items():
@@ -384,6 +406,9 @@ def run_once(session, watcher, program, args, seq, measure=True):
                 cpu_last.update(cpu_ns(pid))
         elapsed = time.monotonic() - window_start
         pids1 = processes_of(process.pid, tag)
+        others |= {comm(p) for p in pids1 if p != process.pid}
+        if others:
+            result["launched"] = sorted(others)
         for pid in pids1 - pids:
             cpu_last.update(cpu_ns(pid))
         ctx = 0
@@ -408,11 +433,31 @@ def run_once(session, watcher, program, args, seq, measure=True):
         end_processes(leftovers | processes_of(-1, tag))
         if program.bus:
             end_processes(processes_of(-1, bus_tag))
+        # An opener that ended before the memory reading is seen only by its stand-in.
+        opened = {line for line in (read(launches) or "").splitlines() if line}
+        if opened:
+            running = set(result.get("launched", [])) - {call.split()[0] for call in opened}
+            result["launched"] = sorted(opened | running)
+        if result.get("launched") and program.alone:
+            result["left_out"] = True
         if "map_ms" in result and result["map_ms"] is None and "error" not in result:
             what = "icon in the tray" if program.tray else "window"
             limit = min(args.map_timeout, args.settle)
             result.setdefault("notes", []).append(f"no {what} within {limit:g} s; measured all the same")
         result["log"] = read(log_path) or ""
+
+
+def make_opener_stand_ins(folder):
+    """A folder to put first on PATH, with a stand-in for each opener that notes its call in the
+    file named by $RAMTIDY_FOOTPRINT_LAUNCHES and then runs the real one."""
+    os.makedirs(folder)
+    for name in OPENERS:
+        path = os.path.join(folder, name)
+        with open(path, "w") as f:
+            f.write(f'#!/bin/sh\nprintf "%s\\n" "{name} $*" >> "${LAUNCHES}"\n'
+                    f'PATH=${{PATH#*:}}\nexec {name} "$@"\n')
+        os.chmod(path, 0o755)
+    return folder
 
 
 def start_bus(env):
@@ -461,8 +506,12 @@ def span(values, fmt):
     return fmt.format(lo) if fmt.format(lo) == fmt.format(hi) else f"{fmt.format(lo)}–{fmt.format(hi)}"
 
 
+def counted(results, key):
+    return [r for r in results.get(key, []) if "error" not in r and not r.get("left_out")]
+
+
 def values_of(results, key, metric):
-    return [r[metric] for r in results.get(key, []) if r.get(metric) is not None and "error" not in r]
+    return [r[metric] for r in counted(results, key) if r.get(metric) is not None]
 
 
 def report(selected, results, args, machine):
@@ -484,6 +533,16 @@ def report(selected, results, args, machine):
                 cells.append(span(vals, fmt))
         lines.append(f"| {p.label} | " + " | ".join(cells) + " |")
 
+    lines += ["", "Medians over the rounds counted:", "",
+              "| Program | Rounds counted | " + " | ".join(heads) + " |",
+              "|---" * (len(heads) + 2) + "|"]
+    for p in selected:
+        cells = [str(len(counted(results, p.key)))]
+        for key, _, fmt, scale in METRICS:
+            vals = values_of(results, p.key, key)
+            cells.append(fmt.format(statistics.median(vals) * scale) if vals else "—")
+        lines.append(f"| {p.label} | " + " | ".join(cells) + " |")
+
     base = "countdown"
     if any(p.key == base for p in selected):
         lines += ["", "Ratio to Ramtidy with the countdown running (median over median):", "",
@@ -500,7 +559,13 @@ def report(selected, results, args, machine):
                     cells.append("—")
             lines.append(f"| {p.label} | " + " | ".join(cells) + " |")
 
+    loads = [r["load"] for runs in results.values() for r in runs if "load" in r]
     notes = []
+    if machine.get("package"):
+        notes.append(f"(installed): Ramtidy as installed from {machine['package']}, removed again afterwards")
+    if args.before:
+        notes.append(f"(before): {args.before}, on the same machine"
+                     + (", with the package's icons in the icon theme" if machine.get("package") else ""))
     for p in selected:
         runs = results.get(p.key, [])
         procs = {", ".join(r["processes"]) for r in runs if r.get("processes")}
@@ -510,6 +575,9 @@ def report(selected, results, args, machine):
         if threads:
             notes.append(f"{p.label}: {span(threads, '{:.0f}')} threads")
         for r in runs:
+            if r.get("launched"):
+                what = "left out of the figures" if r.get("left_out") else "summed with it"
+                notes.append(f"{p.label}: round {r['round']}: launched {'; '.join(r['launched'])} ({what})")
             if r.get("error"):
                 notes.append(f"{p.label}: round {r['round']}: {r['error']}")
             for note in r.get("notes", []):
@@ -520,7 +588,8 @@ def report(selected, results, args, machine):
     lines += ["", "Notes:", ""] + [f"- {n}" for n in notes]
     lines += ["- Each program ran with a scratch HOME and TEMP, no session bus unless noted, on Xvfb "
               "1280×800×24 with openbox and trayer; peers with their default settings.",
-              f"- Load average: {machine['load_start']} at the start, {machine['load_end']} at the end.",
+              f"- Load average: {machine['load_start']} at the start, {machine['load_end']} at the end; "
+              f"1-minute load at the start of each run {span(loads, '{:.1f}')}.",
               f"- Command: `{machine['command']}`"]
     return "\n".join(lines) + "\n"
 
@@ -545,7 +614,10 @@ def machine_info():
 def describe(result):
     if result.get("error"):
         return "FAILED: " + result["error"]
-    parts = []
+    parts = [f"load {result['load']:.1f}"] if "load" in result else []
+    if result.get("launched"):
+        parts.append(f"launched {'; '.join(result['launched'])}"
+                     + (" (left out)" if result.get("left_out") else ""))
     if result.get("map_ms") is not None:
         parts.append(f"map {result['map_ms']:.0f} ms")
     if "rss" in result:
@@ -555,52 +627,41 @@ def describe(result):
     return ", ".join(parts)
 
 
-def main():
-    parser = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
-    parser.add_argument("--ramtidy", default="build/ramtidy", help="the program to measure")
-    parser.add_argument("--bare", default=None, help="the bare Qt window (default: bench/bare_qt_window "
-                                                      "in the build folder of --ramtidy)")
-    parser.add_argument("--rounds", type=int, default=3)
-    parser.add_argument("--seconds", type=float, default=60, help="CPU and context-switch window")
-    parser.add_argument("--settle", type=float, default=10, help="seconds from start to the memory reading")
-    parser.add_argument("--map-timeout", type=float, default=30, help="at most --settle")
-    parser.add_argument("--markdown", help="also write the result as markdown to this file")
-    parser.add_argument("--only", help="comma-separated keys: " + ", ".join(
-        p.key for p in programs(argparse.Namespace(ramtidy="", bare=""))))
-    parser.add_argument("--logs", help="keep each run's output in this folder")
-    parser.add_argument("--screenshots", help="a screenshot of each run in this folder, 1.5 s before the "
-                                              "memory reading (to check what each program really showed)")
-    parser.add_argument("--no-install", action="store_true", help="skip peers that are not installed")
-    parser.add_argument("--no-warmup", action="store_true",
-                        help="skip the unmeasured first start of each program (which fills the file cache)")
-    args = parser.parse_args()
-    if args.bare is None:
-        args.bare = os.path.join(os.path.dirname(os.path.abspath(args.ramtidy)), "bench", "bare_qt_window")
+def installed_packages():
+    out = subprocess.run(["dpkg-query", "-W", "-f=${db:Status-Abbrev} ${Package}\n"], stdout=subprocess.PIPE,
+                         stderr=subprocess.DEVNULL, text=True).stdout
+    return {line.split()[1] for line in out.splitlines() if line.startswith("ii ")}
 
-    selected = programs(args)
-    if args.only:
-        keys = args.only.split(",")
-        unknown = set(keys) - {p.key for p in selected}
-        if unknown:
-            parser.error(f"unknown program(s): {', '.join(sorted(unknown))}")
-        selected = [p for p in selected if p.key in keys]
-    for path in (args.ramtidy, args.bare):
-        if any(p.argv[0] == os.path.abspath(path) for p in selected) and not os.access(path, os.X_OK):
-            sys.exit(f"{path}: not built (cmake --build BUILD, or make build)")
-    if args.no_install:
-        skipped = [p for p in selected if p.package and shutil.which(p.argv[0]) is None]
-        for p in skipped:
-            print(f"skipping {p.key}: not installed")
-        selected = [p for p in selected if p not in skipped]
-    else:
-        install_peers(selected)
 
-    machine = machine_info()
-    per_run = args.settle + args.seconds + 2
-    print(f"{len(selected)} programs × {args.rounds} rounds × about {per_run:.0f} s: "
-          f"about {len(selected) * args.rounds * per_run / 60:.0f} min", flush=True)
+def apt_get(*args):
+    sudo = [] if os.geteuid() == 0 else ["sudo"]
+    subprocess.run(sudo + ["apt-get", "-y", "-qq", "-o", "DPkg::Lock::Timeout=120", *args], check=True,
+                   stdout=subprocess.DEVNULL, env=dict(os.environ, DEBIAN_FRONTEND="noninteractive"))
+
+
+def install_package(deb):
+    """Installs the .deb and returns the path of the program it installed."""
+    print(f"Installing {deb}", flush=True)
+    apt_get("install", "--no-install-recommends", os.path.abspath(deb))
+    files = subprocess.run(["dpkg", "-L", "ramtidy"], stdout=subprocess.PIPE, text=True).stdout.split()
+    program = next((f for f in files if f.endswith("/bin/ramtidy")), None)
+    if program is None:
+        raise SystemExit(f"{deb} installs no bin/ramtidy")
+    return program
+
+
+def restore_packages(before):
+    """Removes whatever was installed since `before` (the package and what it brought along)."""
+    brought = sorted(installed_packages() - before)
+    if brought:
+        print(f"Removing what the bench installed: {' '.join(brought)}", flush=True)
+        apt_get("purge", *brought)
+
+
+def measure(selected, args):
     results = {}
     with XSession() as session:
+        args.stand_ins = make_opener_stand_ins(os.path.join(session.scratch, "openers"))
         # The pointer starts mid-screen, where hovering would raise tooltips in whatever opens there.
         session.xdotool("mousemove", "1279", "0")
         watcher = MapWatcher(session.display)
@@ -627,6 +688,72 @@ def main():
                     time.sleep(1)
         finally:
             watcher.close()
+    return results
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
+    parser.add_argument("--ramtidy", default="build/ramtidy", help="the program to measure")
+    parser.add_argument("--bare", default=None, help="the bare Qt window (default: bench/bare_qt_window "
+                                                      "in the build folder of --ramtidy)")
+    parser.add_argument("--package", help="measure Ramtidy as installed from this .deb instead of --ramtidy; "
+                                           "removed again afterwards (refused if Ramtidy is installed already)")
+    parser.add_argument("--before", help="another Ramtidy binary to measure beside it in the same rounds; its "
+                                          "keys end in @before")
+    parser.add_argument("--rounds", type=int, default=3)
+    parser.add_argument("--seconds", type=float, default=60, help="CPU and context-switch window")
+    parser.add_argument("--settle", type=float, default=10, help="seconds from start to the memory reading")
+    parser.add_argument("--map-timeout", type=float, default=30, help="at most --settle")
+    parser.add_argument("--markdown", help="also write the result as markdown to this file")
+    parser.add_argument("--only", help="comma-separated keys (a key takes its @before twin along): " + ", ".join(
+        p.key for p in programs(argparse.Namespace(ramtidy="", bare="", before=None, package=None))))
+    parser.add_argument("--logs", help="keep each run's output in this folder")
+    parser.add_argument("--screenshots", help="a screenshot of each run in this folder, 1.5 s before the "
+                                              "memory reading (to check what each program really showed)")
+    parser.add_argument("--no-install", action="store_true", help="skip peers that are not installed")
+    parser.add_argument("--no-warmup", action="store_true",
+                        help="skip the unmeasured first start of each program (which fills the file cache)")
+    args = parser.parse_args()
+    if args.bare is None:
+        args.bare = os.path.join(os.path.dirname(os.path.abspath(args.ramtidy)), "bench", "bare_qt_window")
+
+    selected = programs(args)
+    if args.only:
+        keys = args.only.split(",")
+        unknown = set(keys) - {p.key for p in selected}
+        if unknown:
+            parser.error(f"unknown program(s): {', '.join(sorted(unknown))}")
+        selected = [p for p in selected if p.key in keys or p.key.split("@")[0] in keys]
+    paths = [args.bare] + ([args.before] if args.before else []) + ([] if args.package else [args.ramtidy])
+    for path in paths:
+        if any(p.argv[0] == os.path.abspath(path) for p in selected) and not os.access(path, os.X_OK):
+            sys.exit(f"{path}: not built (cmake --build BUILD, or make build)")
+    if args.no_install:
+        skipped = [p for p in selected if p.package and shutil.which(p.argv[0]) is None]
+        for p in skipped:
+            print(f"skipping {p.key}: not installed")
+        selected = [p for p in selected if p not in skipped]
+    else:
+        install_peers(selected)
+
+    machine = machine_info()
+    packages = installed_packages()
+    if args.package and "ramtidy" in packages:
+        sys.exit("ramtidy is installed already, and --package would not know what to put back: "
+                 "remove it first, or measure it as it is with --ramtidy /usr/bin/ramtidy")
+    try:
+        if args.package:
+            args.ramtidy = install_package(args.package)
+            machine["package"] = os.path.basename(args.package)
+            keys = {p.key for p in selected}
+            selected = [p for p in programs(args) if p.key in keys]
+        per_run = args.settle + args.seconds + 2
+        print(f"{len(selected)} programs × {args.rounds} rounds × about {per_run:.0f} s: "
+              f"about {len(selected) * args.rounds * per_run / 60:.0f} min", flush=True)
+        results = measure(selected, args)
+    finally:
+        if args.package:
+            restore_packages(packages)
     machine["load_end"] = " ".join((read("/proc/loadavg") or "?").split()[:3])
     text = report(selected, results, args, machine)
     print()

@@ -6,6 +6,7 @@ import time
 import unittest
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from test_sni import install_themed_icon  # noqa: E402
 from xsession import XSession, wait_until  # noqa: E402
 
 BINARY = os.environ["RAMTIDY_BIN"]
@@ -103,6 +104,7 @@ class Tray(unittest.TestCase):
 
     def test_start_hidden_in_tray(self):
         with XSession() as session:
+            install_themed_icon(session.home)  # the XEmbed tray is given the drawn one: no image plugin
             conf = os.path.join(session.home, ".config", "Corvane")
             os.makedirs(conf)
             with open(os.path.join(conf, "Ramtidy.conf"), "w") as f:
@@ -120,6 +122,7 @@ class Tray(unittest.TestCase):
             self.assertEqual((info["Width"], info["Height"]), ("536", "399"))
             time.sleep(0.3)
             self.assertEqual(self.map_state(session, wid), "IsViewable", "minimized again after the restore")
+            self.assertFalse(open(f"/proc/{dict(session.processes)['ramtidy'].pid}/maps").read().count("imageformats"))
 
     def test_closing_ends_the_program_and_takes_the_icon_away(self):
         with XSession() as session:

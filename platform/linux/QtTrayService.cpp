@@ -33,7 +33,9 @@ QString withLfLineEnds(QString text)
 
 // The program's themed icon (named after its desktop entry) where the icon theme
 // has it, so that a StatusNotifierItem host can draw it at its own size; else the
-// drawn one.
+// drawn one. An XEmbed tray paints the picture it is given, and the lookup would
+// parse the icon theme and have the first paint read a PNG, which loads every
+// image-format plugin: some 6 ms before the window maps.
 QIcon themed(const QIcon &drawn)
 {
     const QString name = QGuiApplication::desktopFileName();
@@ -117,8 +119,8 @@ void QtTrayService::add(const NotifyIconData &data)
     connect(m_icon.get(), &QSystemTrayIcon::activated, this, &QtTrayService::onActivated);
     connect(m_icon.get(), &QSystemTrayIcon::messageClicked, this, &QtTrayService::balloonClicked);
     // Asked once Qt has chosen the kind of icon, as Qt asks it.
-    m_desktopNotifications = statusNotifierHostRegistered();
-    if (m_desktopNotifications) {
+    m_statusNotifierItem = statusNotifierHostRegistered();
+    if (m_statusNotifierItem) {
         QDBusConnection bus = QDBusConnection::sessionBus();
         bus.connect(NotificationsService, NotificationsPath, NotificationsService, QStringLiteral("NotificationClosed"),
                     this, SLOT(onNotificationClosed(uint, uint)));
@@ -135,7 +137,7 @@ void QtTrayService::modify(const NotifyIconData &data)
     balloonGone();
     if (data.szInfo.isEmpty() && data.szInfoTitle.isEmpty()) {
         // Empty title and text take the balloon away.
-        if (m_desktopNotifications)
+        if (m_statusNotifierItem)
             closeNotification();
         else
             m_icon->showMessage(QString(), QString(), QSystemTrayIcon::NoIcon, 1);
@@ -152,7 +154,7 @@ void QtTrayService::showPendingBalloon()
 {
     if (!m_pendingBalloon || !m_icon)
         return;
-    if (m_desktopNotifications) {
+    if (m_statusNotifierItem) {
         // A notification does not point at the icon: it goes at once.
         sendNotification(m_pendingBalloon->title, m_pendingBalloon->text, m_pendingBalloon->timeout);
         m_pendingBalloon.reset();
@@ -220,7 +222,7 @@ void QtTrayService::remove()
 void QtTrayService::apply(const NotifyIconData &data)
 {
     if (data.uFlags & NIF_ICON)
-        m_icon->setIcon(themed(data.hIcon));
+        m_icon->setIcon(m_statusNotifierItem ? themed(data.hIcon) : data.hIcon);
     if (data.uFlags & NIF_TIP)
         m_icon->setToolTip(data.szTip);
 }

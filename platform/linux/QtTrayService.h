@@ -13,7 +13,8 @@
 // the desktop offers). Qt reports no balloon time-out, so a timer of our own does.
 // A balloon waits until the icon is embedded, so that it points at the icon.
 // Where the icon is a StatusNotifierItem, balloons are desktop notifications sent
-// here: Qt's own carry neither the program's icon nor its desktop entry.
+// here: Qt's own carry neither the program's icon nor its desktop entry. Only
+// there does the icon go by its name in the icon theme.
 class QtTrayService : public QObject, public TrayService {
     Q_OBJECT
 
@@ -58,6 +59,6 @@ private:
     };
     std::optional<Balloon> m_pendingBalloon;
     QRect m_iconWhere; // where the icon was at the last look, to see it has settled
-    bool m_desktopNotifications = false;
+    bool m_statusNotifierItem = false; // as Qt chose when the icon was made
     uint m_notificationId = 0; // the desktop notification showing, or 0
 };
