@@ -7,7 +7,7 @@ import unittest
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from test_sni import install_themed_icon  # noqa: E402
-from xsession import XSession, wait_until  # noqa: E402
+from xsession import SessionError, XSession, wait_until  # noqa: E402
 
 BINARY = os.environ["RAMTIDY_BIN"]
 ARTIFACTS = os.environ.get("RAMTIDY_ARTIFACTS", "e2e-artifacts")
@@ -54,8 +54,11 @@ class Tray(unittest.TestCase):
     def hide_in_tray(self, session, wid):
         session.xdotool("windowminimize", wid)
         # Hidden by the program (withdrawn), not only iconified by the window manager.
-        wait_until(lambda: self.map_state(session, wid) == "IsUnMapped"
-                   and "Iconic" not in self.wm_state(session, wid), 10, "the window to hide in the tray")
+        try:
+            wait_until(lambda: self.map_state(session, wid) == "IsUnMapped"
+                       and "Iconic" not in self.wm_state(session, wid), 10, "the window to hide in the tray")
+        except SessionError as e:  # which half failed: the desktop's minimize, or our hide
+            raise SessionError(f"{e}: {self.map_state(session, wid)}, {self.wm_state(session, wid).strip()}") from e
 
     def test_minimize_restore_cycles(self):
         with XSession() as session:
