@@ -1,10 +1,8 @@
 #include "app/CommandLine.h"
 #include "app/Globals.h"
 #include "app/GuardedApplication.h"
-#include "platform/linux/DisplayProbe.h"
-#include "platform/linux/LinuxPlatform.h"
-#include "platform/linux/SessionBus.h"
-#include "platform/linux/TerminationSignals.h"
+#include "platform/NativePlatform.h"
+#include "platform/ProcessService.h"
 #include "ui/Form1.h"
 
 #include <QApplication>
@@ -14,11 +12,10 @@
 
 #include <chrono>
 #include <cstdio>
-#include <memory>
 
 int main(int argc, char *argv[])
 {
-    TerminationSignals::prepareProcess();
+    NativePlatform::prepareProcess();
     QApplication::setApplicationName(QStringLiteral("ramtidy"));
     QApplication::setApplicationVersion(QStringLiteral(RAMTIDY_VERSION));
     if (argc > 1) {
@@ -27,11 +24,11 @@ int main(int argc, char *argv[])
         const QCoreApplication commandLineOnly(argc, argv);
         return CommandLine::print(CommandLine::answer(QCoreApplication::arguments()));
     }
-    if (const QString reason = DisplayProbe::unavailableReason(); !reason.isEmpty()) {
+    if (const QString reason = NativePlatform::displayUnavailableReason(); !reason.isEmpty()) {
         std::fprintf(stderr, "ramtidy: %s\n", qPrintable(reason));
         return 1;
     }
-    SessionBus::preventAutoLaunch();
+    NativePlatform::beforeApplication();
     GuardedApplication app(argc, argv);
     // The window may be hidden in the tray while a message box closes; only
     // closing the main window ends the program.
@@ -53,21 +50,15 @@ int main(int argc, char *argv[])
     font.setStyleStrategy(QFont::PreferNoShaping);
     QApplication::setFont(font);
 
-    LinuxPlatform linuxPlatform(Globals::MakerName, Globals::ProductName, Globals::AppId);
-    app.setMessageBoxes(&linuxPlatform.services().msgBox);
-    Form1 form(linuxPlatform.services());
-    // Log-out, shutdown and Ctrl+C close the window as the user would, once the
-    // event loop can hear them; before that they end the process where it stands.
-    std::unique_ptr<TerminationSignals> termination;
-    QTimer::singleShot(0, Qt::CoarseTimer, &form, [&] {
-        termination = std::make_unique<TerminationSignals>();
-        QObject::connect(termination.get(), &TerminationSignals::requested, &form, &QWidget::close);
-    });
+    NativePlatform platform(Globals::MakerName, Globals::ProductName, Globals::AppId);
+    app.setMessageBoxes(&platform.services().msgBox);
+    Form1 form(platform.services());
+    platform.closeOnEndOfSession(form);
     form.Form_Load();
     form.showAfterLoad();
     // By then the first paint, the font set-up and the settings have come and
     // gone; what they freed is most of what the idle program would otherwise keep.
     QTimer::singleShot(std::chrono::seconds(3), Qt::VeryCoarseTimer, &form,
-                       [&linuxPlatform] { linuxPlatform.services().process.releaseUnusedMemory(); });
+                       [&platform] { platform.services().process.releaseUnusedMemory(); });
     return app.exec();
 }

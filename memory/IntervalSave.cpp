@@ -7,8 +7,8 @@
 #include "platform/ClockService.h"
 #include "platform/Failure.h"
 #include "platform/FileService.h"
+#include "platform/HistoryFolder.h"
 #include "platform/MemoryStatusService.h"
-#include "platform/XdgFolders.h"
 
 namespace IntervalSave {
 
@@ -32,8 +32,7 @@ QString HistoryFileName()
 // The folder the program makes for the log; empty when $TEMP names the user's own.
 QString PrivateFolder(const EnvironmentService &environment)
 {
-    return XdgFolders::temp(environment).isEmpty() ? XdgFolders::stateHome(environment) + u'/' + Globals::MakerName
-                                                   : QString();
+    return HistoryFolder::privateFolder(environment, Globals::MakerName);
 }
 
 } // namespace
@@ -42,7 +41,7 @@ QString HistoryLogPathFor(const EnvironmentService &environment, FileService &fi
 {
     const QString folder = PrivateFolder(environment);
     if (folder.isEmpty())
-        return XdgFolders::temp(environment) + u'/' + HistoryFileName(); // no trailing separator
+        return HistoryFolder::temp(environment) + u'/' + HistoryFileName(); // no trailing separator
     try {
         files.makePrivateFolder(folder);
     } catch (const std::exception &) {

@@ -3,8 +3,8 @@
 #include "platform/EnvironmentService.h"
 #include "platform/Failure.h"
 #include "platform/FileService.h"
-#include "platform/XdgFolders.h"
 #include "platform/linux/DesktopEntry.h"
+#include "platform/linux/XdgFolders.h"
 
 #include <QDir>
 #include <QFile>

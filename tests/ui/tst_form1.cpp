@@ -109,14 +109,14 @@ private slots:
 private:
     template <typename T> T *control(const char *name) { return m_form->findChild<T *>(QLatin1String(name)); }
 
-    FakePlatform m_platform;
+    std::unique_ptr<FakePlatform> m_platform;
     std::unique_ptr<Form1> m_form;
 };
 
 void TestForm1::init()
 {
-    m_platform = {};
-    m_form = std::make_unique<Form1>(m_platform.services());
+    m_platform = std::make_unique<FakePlatform>();
+    m_form = std::make_unique<Form1>(m_platform->services());
 }
 
 void TestForm1::cleanup()
@@ -268,11 +268,11 @@ void TestForm1::ramPanel()
     QVERIFY(timer2 && timer2->isActive());
     QCOMPARE(timer2->interval(), 400);
 
-    m_platform.memory.total = 2147483647ULL;
-    m_platform.memory.avail = 1073741824ULL;
-    m_platform.memory.queries = 0;
+    m_platform->memory.total = 2147483647ULL;
+    m_platform->memory.avail = 1073741824ULL;
+    m_platform->memory.queries = 0;
     m_form->Timer2_Timer();
-    QCOMPARE(m_platform.memory.queries, 3);
+    QCOMPARE(m_platform->memory.queries, 3);
     QCOMPARE(total->text(), QStringLiteral("Total RAM: 2097151"));
     QCOMPARE(free->text(), QStringLiteral("Free RAM: 1048576"));
     QCOMPARE(used->text(), QStringLiteral("Used RAM: 1048575"));
@@ -280,7 +280,7 @@ void TestForm1::ramPanel()
     QVERIFY(total->width() >= total->sizeHint().width());
 
     // The real timer drives the same refresh.
-    m_platform.memory.total = 8ULL << 30;
+    m_platform->memory.total = 8ULL << 30;
     QTRY_COMPARE_WITH_TIMEOUT(total->text(), QStringLiteral("Total RAM: 8388608"), 2000);
 }
 
@@ -297,21 +297,21 @@ void TestForm1::load()
     QCOMPARE(list->topLevelItemCount(), 11);
     QCOMPARE(list->topLevelItem(0)->text(0), QStringLiteral("Free every 5 minutes"));
     QCOMPARE(list->topLevelItem(10)->text(0), QStringLiteral("Free every 24 hours"));
-    QVERIFY(m_platform.msgBox.shown.isEmpty());
+    QVERIFY(m_platform->msgBox.shown.isEmpty());
 }
 
 void TestForm1::help()
 {
     m_form->Form_Load();
     QTest::mouseClick(control<QPushButton>("PushButton11"), Qt::LeftButton);
-    QCOMPARE(m_platform.msgBox.shown.size(), 1);
-    QCOMPARE(m_platform.msgBox.shown[0].text,
+    QCOMPARE(m_platform->msgBox.shown.size(), 1);
+    QCOMPARE(m_platform->msgBox.shown[0].text,
              QStringLiteral("Questions? Please contact Team Corvane at ") + Globals::ContactPageUrl);
-    QCOMPARE(m_platform.msgBox.shown[0].style, 0);
-    QCOMPARE(m_platform.msgBox.shown[0].title, Globals::AppTitle);
+    QCOMPARE(m_platform->msgBox.shown[0].style, 0);
+    QCOMPARE(m_platform->msgBox.shown[0].title, Globals::AppTitle);
     QTest::keyClick(control<QPushButton>("PushButton11"), Qt::Key_Return); // as Space does, and keypad Enter
     QTest::keyClick(control<QPushButton>("PushButton11"), Qt::Key_Enter, Qt::KeypadModifier);
-    QCOMPARE(m_platform.msgBox.shown.size(), 3);
+    QCOMPARE(m_platform->msgBox.shown.size(), 3);
 }
 
 void TestForm1::hoverPointer()
@@ -429,20 +429,20 @@ void TestForm1::startUpFiles()
         QVERIFY(file.open(QIODevice::WriteOnly));
         file.write(cursor.toUtf8());
     }
-    m_platform.process.folder = folder.path();
-    m_platform.random.next = draw;
-    m_platform.shell.fail = launchFails;
-    m_platform.clock.time = QDateTime(QDate(2026, 12, 7), QTime(1, 2, 3));
+    m_platform->process.folder = folder.path();
+    m_platform->random.next = draw;
+    m_platform->shell.fail = launchFails;
+    m_platform->clock.time = QDateTime(QDate(2026, 12, 7), QTime(1, 2, 3));
 
     m_form->Form_Load();
 
     QList<int> shown;
-    for (const auto &box : m_platform.msgBox.shown)
+    for (const auto &box : m_platform->msgBox.shown)
         shown << box.text.section(QStringLiteral("Form_Load at line "), 1).section(u'\r', 0, 0).toInt();
     QCOMPARE(shown, boxes);
     QCOMPARE(m_form->windowTitle(), QStringLiteral("Ramtidy")); // start-up went on
-    QCOMPARE(m_platform.random.seed, 3723.0); // seconds since midnight
-    QCOMPARE(m_platform.shell.opened,
+    QCOMPARE(m_platform->random.seed, 3723.0); // seconds since midnight
+    QCOMPARE(m_platform->shell.opened,
              homePage ? QStringList{QStringLiteral("url:") + Globals::HomePageUrl} : QStringList{});
 
     const QColor face = QApplication::palette().color(QPalette::Button);
@@ -462,7 +462,7 @@ void TestForm1::startUpFiles()
     QVERIFY2(worn.isEmpty() ? m_form->styleSheet().isEmpty() : m_form->styleSheet().contains(QRegularExpression(worn)),
              qPrintable(m_form->styleSheet()));
     QVERIFY(!m_form->styleSheet().contains(QRegularExpression(QStringLiteral("(qproperty-|padding|margin)[a-z-]*:"))));
-    for (const auto &box : m_platform.msgBox.shown) // each names the file, and what to do
+    for (const auto &box : m_platform->msgBox.shown) // each names the file, and what to do
         QVERIFY2(!box.text.contains(QStringLiteral("line 100")) || box.text.contains(folder.path()),
                  qPrintable(box.text));
     QCOMPARE(control<QPushButton>("PushButton5")->text(), QStringLiteral("Turn Off Auto Free"));
@@ -500,9 +500,9 @@ void TestForm1::refusedPictures()
     for (int i = 1; i <= missing; ++i)
         skin.write(QStringLiteral("QLabel#m%1 { image: url(m%1.png) }\n").arg(i).toUtf8());
     skin.close();
-    m_platform.process.folder = folder.path();
+    m_platform->process.folder = folder.path();
     m_form->Form_Load();
-    const QStringList reasons = m_platform.msgBox.shown.value(0).text.section(u'\r', 0, 0).split(u'\n');
+    const QStringList reasons = m_platform->msgBox.shown.value(0).text.section(u'\r', 0, 0).split(u'\n');
     QCOMPARE(reasons.size(), qMin(missing, 4));
     QVERIFY2(reasons.last().contains(last), qPrintable(reasons.last()));
 }
@@ -549,7 +549,7 @@ void TestForm1::darkPaletteContrast()
     if (skinned) {
         QVERIFY(QDir(folder.path()).mkdir(QStringLiteral("x")));
         QVERIFY(QFile::copy(qEnvironmentVariable("RAMTIDY_SAMPLE_SKIN"), folder.filePath(QStringLiteral("x/o.cjs"))));
-        m_platform.process.folder = folder.path();
+        m_platform->process.folder = folder.path();
     }
     m_form->Form_Load();
     m_form->Timer2_Timer();

@@ -1,6 +1,6 @@
 #include "platform/Failure.h"
+#include "platform/NativePlatform.h"
 #include "platform/linux/IniSettingsStore.h"
-#include "platform/linux/LinuxPlatform.h"
 
 #include <QDir>
 #include <QFile>
@@ -98,7 +98,7 @@ void TestSettingsStore::configHome()
     QVERIFY(QDir::setCurrent(m_dir->path())); // a file that follows the working folder lands in scratch too
     qputenv("HOME", QFile::encodeName(m_dir->path()));
     qputenv("XDG_CONFIG_HOME", QFile::encodeName(configHome.replace(u'@', m_dir->path())));
-    LinuxPlatform platform(QStringLiteral("Corvane"), QStringLiteral("Ramtidy"), QStringLiteral("ramtidy"));
+    NativePlatform platform(QStringLiteral("Corvane"), QStringLiteral("Ramtidy"), QStringLiteral("ramtidy"));
     platform.services().settings.write(QStringLiteral("OftenIndex"), QStringLiteral("3"));
     QVERIFY(QFile::exists(m_dir->filePath(file)));
 }

@@ -1,8 +1,9 @@
 #pragma once
 
 #include "app/Globals.h"
+#include "platform/FileService.h"
+#include "platform/NativePlatform.h"
 #include "platform/Platform.h"
-#include "platform/linux/PosixFileSystem.h"
 #include "support/doubles/FakeAutostart.h"
 #include "support/doubles/FakeClipboard.h"
 #include "support/doubles/FakeClock.h"
@@ -14,6 +15,8 @@
 #include "support/doubles/FakeSettingsStore.h"
 #include "support/doubles/FakeShell.h"
 #include "support/doubles/FakeTrayService.h"
+
+#include <memory>
 
 // A full set of test doubles; files are real, in the folders a test chooses.
 struct FakePlatform {
@@ -31,7 +34,8 @@ struct FakePlatform {
     FakeSettingsStore settings;
     FakeClipboard clipboard;
     FakeTrayService tray;
-    PosixFileSystem files;
+    std::unique_ptr<FileService> systemFiles = NativePlatform::fileSystem();
+    FileService &files = *systemFiles;
     FakeEnvironment environment;
     FakeRandom random;
     FakeProcess process;

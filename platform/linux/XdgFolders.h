@@ -15,8 +15,6 @@ QString configHome(const EnvironmentService &environment);
 QString stateHome(const EnvironmentService &environment);
 // The machine-wide configuration folders, the most important first.
 QStringList configDirs(const EnvironmentService &environment);
-// The most important machine-wide configuration folder.
-QString firstConfigDir(const EnvironmentService &environment);
 // $TEMP when it names an absolute folder, else empty.
 QString temp(const EnvironmentService &environment);
 

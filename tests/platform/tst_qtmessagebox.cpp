@@ -1,4 +1,4 @@
-#include "platform/linux/QtMessageBox.h"
+#include "platform/qt/QtMessageBox.h"
 
 #include <QAbstractButton>
 #include <QAccessible>

@@ -47,11 +47,6 @@ QStringList configDirs(const EnvironmentService &environment)
     return dirs.isEmpty() ? QStringList{QStringLiteral("/etc/xdg")} : dirs;
 }
 
-QString firstConfigDir(const EnvironmentService &environment)
-{
-    return configDirs(environment).first();
-}
-
 QString temp(const EnvironmentService &environment)
 {
     return absoluteOrEmpty(environment.variable("TEMP"));
