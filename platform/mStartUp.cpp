@@ -5,6 +5,7 @@
 #include "platform/ProcessService.h"
 #include "platform/RegStuff.h"
 
+#include <QDir>
 #include <QFileInfo>
 
 namespace {
@@ -49,9 +50,10 @@ bool IsInStartup(const ProcessService &process, const AutostartService &entries)
 
 void SetRunValue(ProcessService &process, AutostartService &entries, const QString &FileName)
 {
+    // The folder as the system spells it; a root already ends with its separator.
     QString path = process.programFolder();
-    if (!path.endsWith(u'/'))
-        path += u'/';
+    if (!path.endsWith(u'/') && !path.endsWith(QDir::separator()))
+        path += QDir::separator();
     path += FileName;
     RegStuff::SetKeyValue(entries, RegStuff::HKEY_LOCAL_MACHINE, RegStuff::RunKey, FileName, path, RegStuff::REG_SZ);
 }

@@ -1,6 +1,7 @@
 #include "QtTrayService.h"
 
 #include "platform/linux/SessionBus.h"
+#include "platform/qt/TrayMouseMessages.h"
 
 #include <QApplication>
 #include <QDBusConnection>
@@ -286,22 +287,6 @@ void QtTrayService::onNotificationClosed(uint id, uint reason)
 
 void QtTrayService::onActivated(QSystemTrayIcon::ActivationReason reason)
 {
-    switch (reason) {
-    case QSystemTrayIcon::Trigger:
-        notify(WM_LBUTTONDOWN);
-        notify(WM_LBUTTONUP);
-        break;
-    case QSystemTrayIcon::Context:
-        notify(WM_RBUTTONDOWN);
-        notify(WM_RBUTTONUP);
-        break;
-    case QSystemTrayIcon::DoubleClick:
-        // The button comes up after a double click as after any click.
-        notify(WM_LBUTTONDBLCLK);
-        notify(WM_LBUTTONUP);
-        break;
-    case QSystemTrayIcon::MiddleClick:
-    case QSystemTrayIcon::Unknown:
-        break;
-    }
+    for (const std::uint32_t message : trayMouseMessages(reason))
+        notify(message);
 }
