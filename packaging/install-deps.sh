@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
 # Installs the Debian packages needed to build, run and test Ramtidy; only what is missing.
+# With arguments, those packages instead.
 set -euo pipefail
 
 packages=(
@@ -27,6 +28,7 @@ packages=(
   # end-to-end on Wayland: a headless compositor and Qt's Wayland platform
   weston qt6-wayland
 )
+[[ $# -gt 0 ]] && packages=("$@")
 
 missing=()
 for p in "${packages[@]}"; do

@@ -1,7 +1,6 @@
 #include "QtTrayService.h"
 
 #include "platform/linux/SessionBus.h"
-#include "platform/qt/TrayMouseMessages.h"
 
 #include <QApplication>
 #include <QDBusConnection>
@@ -66,12 +65,6 @@ bool statusNotifierHostRegistered()
 
 QtTrayService::QtTrayService()
 {
-    m_balloonTimer.setSingleShot(true);
-    m_balloonTimer.setTimerType(Qt::CoarseTimer);
-    connect(&m_balloonTimer, &QTimer::timeout, this, [this] {
-        balloonGone();
-        notify(NIN_BALLOONTIMEOUT);
-    });
     m_embedWait.setInterval(100);
     m_embedWait.setTimerType(Qt::CoarseTimer);
     connect(&m_embedWait, &QTimer::timeout, this, &QtTrayService::showPendingBalloon);
@@ -84,41 +77,8 @@ QtTrayService::QtTrayService()
 
 QtTrayService::~QtTrayService() = default;
 
-bool QtTrayService::isAvailable() const
+void QtTrayService::added(const NotifyIconData &data)
 {
-    return QSystemTrayIcon::isSystemTrayAvailable();
-}
-
-bool QtTrayService::ShellNotifyIcon(std::uint32_t message, const NotifyIconData &data)
-{
-    switch (message) {
-    case NIM_ADD:
-        if (m_icon)
-            return false; // one icon only
-        add(data);
-        return true;
-    case NIM_MODIFY:
-        if (!m_icon || data.uID != m_id)
-            return false;
-        modify(data);
-        return true;
-    case NIM_DELETE:
-        if (!m_icon || data.uID != m_id)
-            return false;
-        remove();
-        return true;
-    }
-    return false;
-}
-
-void QtTrayService::add(const NotifyIconData &data)
-{
-    m_icon = std::make_unique<QSystemTrayIcon>();
-    m_owner = data.hWnd;
-    m_id = data.uID;
-    m_callbackMessage = (data.uFlags & NIF_MESSAGE) ? data.uCallbackMessage : 0;
-    connect(m_icon.get(), &QSystemTrayIcon::activated, this, &QtTrayService::onActivated);
-    connect(m_icon.get(), &QSystemTrayIcon::messageClicked, this, &QtTrayService::balloonClicked);
     // Asked once Qt has chosen the kind of icon, as Qt asks it.
     m_statusNotifierItem = statusNotifierHostRegistered();
     if (m_statusNotifierItem) {
@@ -127,7 +87,6 @@ void QtTrayService::add(const NotifyIconData &data)
                     this, SLOT(onNotificationClosed(uint, uint)));
     }
     apply(data);
-    m_icon->show();
 }
 
 void QtTrayService::modify(const NotifyIconData &data)
@@ -135,7 +94,7 @@ void QtTrayService::modify(const NotifyIconData &data)
     apply(data);
     if (!(data.uFlags & NIF_INFO))
         return;
-    balloonGone();
+    endBalloon();
     if (data.szInfo.isEmpty() && data.szInfoTitle.isEmpty()) {
         // Empty title and text take the balloon away.
         if (m_statusNotifierItem)
@@ -179,7 +138,6 @@ void QtTrayService::showPendingBalloon()
 
 void QtTrayService::balloonGone()
 {
-    m_balloonTimer.stop();
     m_embedWait.stop();
     m_pendingBalloon.reset();
 }
@@ -211,13 +169,9 @@ void QtTrayService::onTrayHostChanged()
     availabilityChanged(isAvailable());
 }
 
-void QtTrayService::remove()
+void QtTrayService::removing()
 {
-    balloonGone();
     closeNotification();
-    m_icon->hide();
-    m_icon.reset();
-    m_owner.clear();
 }
 
 void QtTrayService::apply(const NotifyIconData &data)
@@ -226,22 +180,6 @@ void QtTrayService::apply(const NotifyIconData &data)
         m_icon->setIcon(m_statusNotifierItem ? themed(data.hIcon) : data.hIcon);
     if (data.uFlags & NIF_TIP)
         m_icon->setToolTip(data.szTip);
-}
-
-void QtTrayService::notify(std::uint32_t message)
-{
-    if (m_owner && m_callbackMessage != 0)
-        QCoreApplication::postEvent(m_owner, new TrayCallbackEvent(m_callbackMessage, m_id, message));
-}
-
-// A click reported once, and only while the balloon is up: a notification server
-// that broadcasts its signals reaches Qt's tray icon too.
-void QtTrayService::balloonClicked()
-{
-    if (!m_balloonTimer.isActive())
-        return;
-    balloonGone();
-    notify(NIN_BALLOONUSERCLICK);
 }
 
 void QtTrayService::sendNotification(const QString &title, const QString &text, int timeout)
@@ -283,10 +221,4 @@ void QtTrayService::onNotificationClosed(uint id, uint reason)
     // Reason 2: dismissed by the user, which is what a click on it does.
     if (reason == 2)
         balloonClicked();
-}
-
-void QtTrayService::onActivated(QSystemTrayIcon::ActivationReason reason)
-{
-    for (const std::uint32_t message : trayMouseMessages(reason))
-        notify(message);
 }
