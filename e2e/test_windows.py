@@ -1,0 +1,112 @@
+#!/usr/bin/env python3
+"""Ramtidy for Windows, end to end: the cross-built program laid out as `make windows`
+lays it out, run under Wine in a fresh prefix, on a private X server with a tray host.
+What it writes is read back from Wine's own registry (reg.exe) and files."""
+import glob
+import os
+import re
+import shutil
+import subprocess
+import sys
+import unittest
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from xsession import XSession, wait_until  # noqa: E402
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+DIST = os.environ.get("RAMTIDY_WINDOWS_DIST", "")
+ARTIFACTS = os.environ.get("RAMTIDY_ARTIFACTS", "e2e-artifacts")
+SKIN = os.path.join(HERE, "..", "packaging", "skin", "o.cjs")
+SETTINGS = r"HKCU\Software\VB and VBA Program Settings\Corvane\Ramtidy"
+RUN = r"HKLM\Software\Microsoft\Windows\CurrentVersion\Run"
+PROGRAM = r"C:\Program Files\Ramtidy\ramtidy.exe"
+
+# Centres of the controls in client coordinates, as on every system.
+AUTO_FREE = (136, 309)
+FREE_NOW = (400, 309)
+FIRST_ROW = (100, 153)
+CHECK4 = (147, 268)
+SELECTED_ROW = (300, 167)  # the second row, selected at the first start
+
+
+@unittest.skipUnless(DIST, "RAMTIDY_WINDOWS_DIST names the program laid out by `make windows`")
+class OnWine(unittest.TestCase):
+    def wine(self, *args, timeout=60):
+        return subprocess.run(["wine", *args], env=self.env, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL,
+                              text=True, timeout=timeout)
+
+    def reg(self, key, value):
+        """The data of a string value as reg.exe reads it, or None."""
+        result = self.wine("reg", "query", key, "/v", value)
+        found = re.search(r"REG_SZ\s+(.*)", result.stdout) if result.returncode == 0 else None
+        return found.group(1).strip() if found else None
+
+    def pixel(self, session, wid, point):
+        out = subprocess.run(["import", "-window", wid, "-crop", f"1x1+{point[0]}+{point[1]}", "txt:-"],
+                             env=session.env, stdout=subprocess.PIPE, text=True, timeout=20).stdout
+        return tuple(int(v) for v in re.search(r"\((\d+),(\d+),(\d+)", out).groups())
+
+    def tray_icon(self, session):
+        """A small viewable window docked in the tray host: Wine's XEmbed icon."""
+        for wid in session._quiet(["xdotool", "search", "--onlyvisible", "--name", ""]).stdout.split():
+            info = session.window_info(wid)
+            if info.get("Map State") == "IsViewable" and int(info.get("Width", 999)) <= 64 \
+                    and int(info.get("Height", 999)) <= 64 and int(info.get("Absolute upper-left Y", 0)) > 700:
+                return wid, info
+        return None
+
+    def test_the_program_on_wine(self):
+        with XSession() as session:
+            prefix = os.path.join(session.scratch, "wine")
+            subprocess.run(["bash", os.path.join(HERE, "..", "packaging", "windows", "new-prefix.sh"), prefix],
+                           check=True, timeout=300)
+            self.env = dict(session.env, WINEPREFIX=prefix, WINEDEBUG="-all", WINEDLLOVERRIDES="mscoree,mshtml=")
+            folder = os.path.join(prefix, "drive_c", "Program Files", "Ramtidy")
+            shutil.copytree(DIST, folder)
+            os.makedirs(os.path.join(folder, "x"))
+            shutil.copy(SKIN, os.path.join(folder, "x", "o.cjs"))
+            session.spawn("ramtidy", ["wine", PROGRAM], env=self.env)
+            wid = session.find_window(timeout=120)
+            self.assertEqual(session.xdotool("getwindowname", wid).strip(), "Ramtidy")
+            session.screenshot(os.path.join(ARTIFACTS, "windows-window.png"))
+
+            # The skin beside the program is worn: its selection colour on the chosen row.
+            wait_until(lambda: max(abs(a - b) for a, b in zip(self.pixel(session, wid, SELECTED_ROW),
+                                                               (0x1A, 0x6F, 0x68))) < 24, 20, "the skin's colours")
+
+            def click(point):
+                session.xdotool("mousemove", "--window", wid, str(point[0]), str(point[1]), "click", "1")
+
+            # A free: one CR LF line in Wine's %TEMP%.
+            click(FREE_NOW)
+            logs = lambda: glob.glob(os.path.join(prefix, "drive_c", "users", "*", "Temp", "Ramtidy.txt"))  # noqa
+            wait_until(lambda: logs() and open(logs()[0], "rb").read().endswith(b"\r\n"), 20, "the history line")
+            self.assertRegex(open(logs()[0], "rb").read(), rb"^RAM Memory was freed at [^\r\n]+\r\n$")
+
+            # The choices go to the registry as string values.
+            click(FIRST_ROW)
+            wait_until(lambda: self.reg(SETTINGS, "OftenIndex") == "1", 20, "OftenIndex in the registry")
+            click(AUTO_FREE)
+            wait_until(lambda: self.reg(SETTINGS, "StartStopState") is not None, 20, "StartStopState")
+            self.assertIn(self.reg(SETTINGS, "StartStopState"), ("On", "Off"))
+
+            # Start at logon: the Run value, and gone again.
+            click(CHECK4)
+            wait_until(lambda: self.reg(RUN, "ramtidy.exe") == PROGRAM, 20, "the Run value")
+            self.assertEqual(self.reg(SETTINGS, "Windows Startup"), "On")
+            click(CHECK4)
+            wait_until(lambda: self.reg(RUN, "ramtidy.exe") is None, 20, "the Run value to go")
+
+            # Minimized, the window hides in the tray; a click on the icon brings it back.
+            wait_until(lambda: self.tray_icon(session) is not None, 20, "the icon in the tray")
+            session.xdotool("windowminimize", wid)
+            wait_until(lambda: session.window_info(wid).get("Map State") != "IsViewable", 20, "the window to hide")
+            icon, info = self.tray_icon(session)
+            session.xdotool("mousemove", str(int(info["Absolute upper-left X"]) + int(info["Width"]) // 2),
+                            str(int(info["Absolute upper-left Y"]) + int(info["Height"]) // 2), "click", "1")
+            wait_until(lambda: session.window_info(wid).get("Map State") == "IsViewable", 20, "the window to return")
+            session.screenshot(os.path.join(ARTIFACTS, "windows-restored.png"))
+
+
+if __name__ == "__main__":
+    unittest.main()

@@ -1,0 +1,11 @@
+#!/usr/bin/env bash
+# Makes a fresh Wine prefix at $1: no Mono or Gecko installers, and no crash dialog
+# that would keep a failing test waiting for a click.
+set -euo pipefail
+prefix="$1"
+rm -rf "$prefix"
+mkdir -p "$prefix"
+export WINEPREFIX="$prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+wineboot -i >/dev/null 2>&1
+wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
+wineserver -w
