@@ -73,6 +73,13 @@ def dex_starts(session, env, program):
     return subprocess.run(AS_USER + ["dex", "-a", "-d"], env=env, capture_output=True, text=True).stdout.count(program)
 
 
+def dex_runs_alone(env, desktop, program):
+    """Whether dex, autostarting for `desktop` as a session of the freedesktop rules, runs `program`
+    with no argument (it refuses every one)."""
+    out = subprocess.run(["dex", "-a", "-d", "-e", desktop], env=env, capture_output=True, text=True).stdout
+    return f"Executing command: {program}" in out.splitlines()
+
+
 class Autostart(unittest.TestCase):
     def test_tick_writes_an_entry_that_starts_this_program_after_an_upgrade_and_untick_removes_it(self):
         with XSession() as session:
@@ -177,6 +184,34 @@ class Autostart(unittest.TestCase):
                                                                "^Ramtidy$"]).stdout.split()) == 2, 10, "the box")
                     self.assertEqual(dex_starts(session, env, program), starts if folder == store else 1 - starts)
                     session.stop_process(app)
+
+    def test_the_box_reads_generated_entries_as_xfce_does_and_a_click_flips_what_it_starts(self):
+        with XSession() as session:
+            program = shutil.copy2(BINARY, session.scratch)
+            autostart = pathlib.Path(session.home, ".config/autostart")
+            autostart.mkdir(parents=True)
+            env = dict(session.env, TEMP=session.scratch, XDG_CURRENT_DESKTOP="XFCE")
+            # Keys xfce4-session and dex read alike; GNOME's switch neither reads.
+            keys = [["", "OnlyShowIn=GNOME;\n", "OnlyShowIn=XFCE;GNOME;\n"], ["", "NotShowIn=XFCE;\n"],
+                    ["", "Hidden=true\n"], ["", "X-GNOME-Autostart-enabled=false\n"],
+                    ["", "TryExec=/nonexistent\n"],
+                    [f'Exec="{program}"\n', f"Exec={program} --minimized\n", "Exec=/usr/bin/sleep 5\n"]]
+            # Every key's every value on an entry that otherwise starts the program (the first values).
+            cases = [[0] * len(keys)] + [[int(k == at) * v for k in range(len(keys))]
+                                         for at, values in enumerate(keys) for v in range(1, len(values))]
+            for case in cases:
+                text = "[Desktop Entry]\nType=Application\nName=R\n" + "".join(
+                    values[v] for values, v in zip(keys, case))
+                with self.subTest(text):
+                    pathlib.Path(autostart, "ramtidy.desktop").write_text(text)
+                    starts = dex_runs_alone(env, "XFCE", program)
+                    shutil.rmtree(pathlib.Path(session.home, ".config/Corvane"), ignore_errors=True)  # the last click's
+                    app = session.spawn("ramtidy", [program], env=env)
+                    try:  # the box showed dex's answer, and the click turns it round
+                        click(session, session.find_window(), CHECK4, "Off" if starts else "On")
+                        self.assertEqual(dex_runs_alone(env, "XFCE", program), not starts)
+                    finally:
+                        session.stop_process(app)
 
 
 if __name__ == "__main__":

@@ -1,8 +1,6 @@
 #include "DesktopEntry.h"
 
-#include <QStringDecoder>
-
-#include <algorithm>
+#include <glib.h>
 
 namespace {
 
@@ -22,98 +20,106 @@ QByteArray trimmedEnd(QByteArray text)
     return text;
 }
 
-bool isContinuation(char c)
+QByteArray trimmedStart(const QByteArray &text)
 {
-    return (quint8(c) & 0xC0) == 0x80;
+    qsizetype start = 0;
+    while (start < text.size() && isBlank(text[start]))
+        ++start;
+    return text.mid(start);
 }
 
-// GLib steps over the bytes after a group by characters, so stray continuation bytes pass too.
-bool onlySpacesAndTabs(const QByteArray &text)
-{
-    return std::all_of(text.begin(), text.end(), [](char c) { return c == ' ' || c == '\t' || isContinuation(c); });
-}
+// As a shell splits, without expanding anything: ' keeps all, " keeps all but
+// \" \\ \` \$, a backslash elsewhere keeps the next character, and # after a
+// blank starts a comment.
+class Splitter {
+public:
+    explicit Splitter(const QString &exec)
+        : m_exec(exec)
+    {
+    }
+    // False where GLib refuses the line.
+    bool split()
+    {
+        for (qsizetype i = 0; i < m_exec.size(); ++i) {
+            if (!step(i))
+                return false;
+        }
+        close(m_exec.size());
+        return !words.isEmpty();
+    }
 
-bool isUtf8(const QByteArray &bytes)
-{
-    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    const QString text = decoder.decode(bytes);
-    return !decoder.hasError();
-}
+    QStringList words;
+    QList<qsizetype> ends;
 
-bool isGroupName(const QByteArray &name)
+private:
+    bool step(qsizetype &i);
+    bool quoted(qsizetype &i);
+    void append(QChar c)
+    {
+        m_word += c;
+        m_inWord = true;
+    }
+    void close(qsizetype end)
+    {
+        if (m_inWord) {
+            words.append(m_word);
+            ends.append(end);
+        }
+        m_word.clear();
+        m_inWord = false;
+    }
+
+    const QString &m_exec;
+    QString m_word;
+    bool m_inWord = false;
+};
+
+// Takes the character at `i` and what it brings with it, leaving `i` at the last one taken.
+bool Splitter::step(qsizetype &i)
 {
-    for (const char c : name) {
-        if (c == '[' || c == ']' || (quint8(c) < 0x20) || c == 0x7f)
+    const QChar c = m_exec[i];
+    if (c == u'\n' || c == u' ' || c == u'\t') {
+        close(i);
+    } else if (c == u'#' && (i == 0 || m_exec[i - 1] == u' ' || m_exec[i - 1] == u'\n')) {
+        if (i + 1 == m_exec.size())
+            return false; // GLib takes a # at the very end for an open quote
+        i = m_exec.indexOf(u'\n', i); // the newline ends the comment, not a word
+        if (i < 0)
+            i = m_exec.size();
+    } else if (c == u'\\') {
+        if (++i == m_exec.size())
             return false;
+        if (m_exec[i] != u'\n')
+            append(m_exec[i]);
+    } else if (c == u'\'' || c == u'"') {
+        return quoted(i);
+    } else {
+        append(c);
     }
-    return !name.isEmpty();
+    return true;
 }
 
-// A key, optionally with a [locale] made of letters, digits and - _ . @.
-bool isKeyName(const QByteArray &key)
+bool Splitter::quoted(qsizetype &i)
 {
-    qsizetype q = 0;
-    while (q < key.size() && key[q] != '=' && key[q] != '[' && key[q] != ']')
-        ++q;
-    if (q == 0 || key[0] == ' ' || key[q - 1] == ' ')
-        return false;
-    if (q < key.size() && key[q] == '[') {
-        // Character by character as GLib steps: a letter or digit, then any continuation bytes.
-        for (++q; q < key.size();) {
-            const qsizetype length = key[q] >= 0 ? 1 : quint8(key[q]) >= 0xF0 ? 4 : quint8(key[q]) >= 0xE0 ? 3 : 2;
-            const QByteArray sequence = key.mid(q, length);
-            const QList<uint> character = QString::fromUtf8(sequence).toUcs4();
-            if (!QStringView(u"-_.@").contains(QLatin1Char(key[q]))
-                && (character.size() != 1 || !QChar::isLetterOrNumber(character[0]))) // U+FFFD for a bad one
-                break;
-            for (++q; q < key.size() && isContinuation(key[q]);)
-                ++q;
-        }
-        if (q == key.size() || key[q] != ']')
-            return false;
-        ++q;
+    const QChar quote = m_exec[i];
+    m_inWord = true;
+    for (++i; i < m_exec.size(); ++i) {
+        if (m_exec[i] == quote)
+            return true;
+        if (quote == u'"' && m_exec[i] == u'\\' && i + 1 < m_exec.size()
+            && QStringView(u"\"\\`$\n").contains(m_exec[i + 1]))
+            ++i;
+        m_word += m_exec[i];
     }
-    return q == key.size();
-}
-
-// A string's escapes undone as GLib does: an unknown escape stays as written, a
-// backslash at the end goes.
-QString unescaped(const QByteArray &raw)
-{
-    const QString text = QString::fromUtf8(raw);
-    QString value;
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        if (text[i] != u'\\') {
-            value += text[i];
-            continue;
-        }
-        if (++i == text.size())
-            break;
-        switch (text[i].unicode()) {
-        case 's':
-            value += u' ';
-            break;
-        case 'n':
-            value += u'\n';
-            break;
-        case 't':
-            value += u'\t';
-            break;
-        case 'r':
-            value += u'\r';
-            break;
-        case '\\':
-            value += u'\\';
-            break;
-        default:
-            value += u'\\';
-            value += text[i];
-        }
-    }
-    return value;
+    return false; // left open
 }
 
 } // namespace
+
+void DesktopEntry::FreeKeys::operator()(_GKeyFile *keys) const
+{
+    g_key_file_free(keys);
+}
 
 DesktopEntry::DesktopEntry(const QByteArray &bytes)
     : m_lines(bytes.split('\n'))
@@ -122,51 +128,43 @@ DesktopEntry::DesktopEntry(const QByteArray &bytes)
     if (m_finalNewline)
         m_lines.removeLast(); // the final newline, given back by bytes()
     parse();
+    load(bytes); // as given: a carriage return at the very end stays in the value
 }
 
+DesktopEntry::~DesktopEntry() = default;
+
+void DesktopEntry::load(const QByteArray &bytes)
+{
+    m_keys.reset();
+    m_startsWithEntry = false;
+    if (bytes.contains('\0'))
+        return;
+    std::unique_ptr<GKeyFile, FreeKeys> keys(g_key_file_new());
+    if (!g_key_file_load_from_data(keys.get(), bytes.constData(), gsize(bytes.size()), G_KEY_FILE_NONE, nullptr))
+        return;
+    gchar *start = g_key_file_get_start_group(keys.get());
+    m_startsWithEntry = qstrcmp(start, GroupName) == 0;
+    g_free(start);
+    m_keys = std::move(keys);
+}
+
+// Which group and key each line holds, for editing; GLib judges whether the file is read at all.
 void DesktopEntry::parse()
 {
     m_parsed.clear();
-    m_valid = true;
-    m_startsWithEntry = false;
-    QByteArray group, first;
+    QByteArray group;
     for (qsizetype i = 0; i < m_lines.size(); ++i) {
-        QByteArray line = m_lines[i];
-        m_valid = m_valid && !line.contains('\0'); // GLib stops reading there; the rest would be missed
-        // A carriage return goes only before a newline.
-        if ((i + 1 < m_lines.size() || m_finalNewline) && line.endsWith('\r'))
-            line.chop(1);
-        qsizetype start = 0;
-        while (start < line.size() && isBlank(line[start]))
-            ++start;
-        line = line.mid(start);
-        Line parsed{group, {}, {}, false};
-        const qsizetype close = line.indexOf(']');
-        const qsizetype equals = line.indexOf('=');
-        if (line.isEmpty() || line.startsWith('#')) {
-            // a comment or a blank line
-        } else if (line.startsWith('[') && close > 0 && onlySpacesAndTabs(line.mid(close + 1))) {
+        const QByteArray line = trimmedStart(m_lines[i]);
+        const qsizetype close = line.indexOf(']'), equals = line.indexOf('=');
+        Line parsed{group, {}, false};
+        if (line.startsWith('[') && close > 0) {
             group = line.mid(1, close - 1);
-            m_valid = m_valid && isGroupName(group);
-            if (first.isNull())
-                first = group;
-            parsed.group = group;
-            parsed.header = true;
-        } else if (equals > 0) {
+            parsed = {group, {}, true};
+        } else if (!line.startsWith('#') && equals > 0) {
             parsed.key = trimmedEnd(line.left(equals));
-            qsizetype from = equals + 1;
-            while (from < line.size() && isBlank(line[from]))
-                ++from;
-            parsed.value = line.mid(from);
-            m_valid = m_valid && !group.isNull() && isKeyName(parsed.key)
-                && (group != first || parsed.key != "Encoding"
-                    || parsed.value.compare("UTF-8", Qt::CaseInsensitive) == 0);
-        } else {
-            m_valid = false;
         }
         m_parsed.append(parsed);
     }
-    m_startsWithEntry = first == GroupName;
 }
 
 QByteArray DesktopEntry::bytes() const
@@ -186,23 +184,32 @@ QList<qsizetype> DesktopEntry::linesOf(const QByteArray &key) const
 
 std::optional<QString> DesktopEntry::value(const QString &key) const
 {
-    const QList<qsizetype> lines = linesOf(key.toUtf8());
-    if (!m_valid || lines.isEmpty() || !isUtf8(m_parsed[lines.last()].value))
-        return std::nullopt;
-    return unescaped(m_parsed[lines.last()].value);
+    gchar *string = m_keys ? g_key_file_get_string(m_keys.get(), GroupName, key.toUtf8(), nullptr) : nullptr;
+    const std::optional<QString> text = string ? std::optional(QString::fromUtf8(string)) : std::nullopt;
+    g_free(string);
+    return text;
 }
 
 std::optional<bool> DesktopEntry::boolean(const QString &key) const
 {
-    const QList<qsizetype> lines = linesOf(key.toUtf8());
-    if (!m_valid || lines.isEmpty())
+    GError *error = nullptr;
+    const bool on = m_keys && g_key_file_get_boolean(m_keys.get(), GroupName, key.toUtf8(), &error);
+    const bool read = m_keys && !error;
+    g_clear_error(&error);
+    return read ? std::optional(on) : std::nullopt;
+}
+
+std::optional<QStringList> DesktopEntry::list(const QString &key) const
+{
+    gchar **strings =
+        m_keys ? g_key_file_get_string_list(m_keys.get(), GroupName, key.toUtf8(), nullptr, nullptr) : nullptr;
+    if (!strings)
         return std::nullopt;
-    const QByteArray word = trimmedEnd(m_parsed[lines.last()].value);
-    if (word == "true" || word == "1")
-        return true;
-    if (word == "false" || word == "0")
-        return false;
-    return std::nullopt;
+    QStringList items;
+    for (gchar **item = strings; *item; ++item)
+        items.append(QString::fromUtf8(*item));
+    g_strfreev(strings);
+    return items;
 }
 
 void DesktopEntry::setValue(const QString &key, const QString &escaped)
@@ -210,7 +217,7 @@ void DesktopEntry::setValue(const QString &key, const QString &escaped)
     const QByteArray line = key.toUtf8() + '=' + escaped.toUtf8();
     if (const QList<qsizetype> lines = linesOf(key.toUtf8()); !lines.isEmpty()) {
         m_lines[lines.last()] = line;
-        parse();
+        edited();
         return;
     }
     qsizetype group = -1;
@@ -221,7 +228,7 @@ void DesktopEntry::setValue(const QString &key, const QString &escaped)
     if (group < 0) {
         group = 0;
         m_lines.prepend(Group);
-        m_parsed.prepend({GroupName, {}, {}, true});
+        m_parsed.prepend({GroupName, {}, true});
         if (m_lines.size() == 2 && m_lines.last().isEmpty())
             m_lines.removeLast();
     }
@@ -232,7 +239,7 @@ void DesktopEntry::setValue(const QString &key, const QString &escaped)
             after = i;
     }
     m_lines.insert(after + 1, line);
-    parse();
+    edited();
 }
 
 void DesktopEntry::remove(const QString &key)
@@ -240,66 +247,23 @@ void DesktopEntry::remove(const QString &key)
     const QList<qsizetype> lines = linesOf(key.toUtf8());
     for (qsizetype i = lines.size() - 1; i >= 0; --i)
         m_lines.removeAt(lines[i]);
+    edited();
+}
+
+void DesktopEntry::edited()
+{
     parse();
+    load(bytes());
 }
 
 std::optional<QStringList> DesktopEntry::words(const QString &exec, QList<qsizetype> *ends)
 {
-    // As a shell splits, without expanding anything: ' keeps all, " keeps all but
-    // \" \\ \` \$, a backslash elsewhere keeps the next character, and # after a
-    // blank starts a comment.
-    QStringList words;
-    QList<qsizetype> wordEnds;
-    QString word;
-    bool inWord = false;
-    const auto close = [&](qsizetype end) {
-        if (inWord) {
-            words.append(word);
-            wordEnds.append(end);
-        }
-        word.clear();
-        inWord = false;
-    };
-    for (qsizetype i = 0; i < exec.size(); ++i) {
-        const QChar c = exec[i];
-        if (c == u'\n' || c == u' ' || c == u'\t') {
-            close(i);
-        } else if (c == u'#' && (i == 0 || exec[i - 1] == u' ' || exec[i - 1] == u'\n')) {
-            if (i + 1 == exec.size())
-                return std::nullopt; // GLib takes a # at the very end for an open quote
-            while (i + 1 < exec.size() && exec[i + 1] != u'\n')
-                ++i;
-            ++i; // the newline ends the comment, not the word
-        } else if (c == u'\\') {
-            if (++i == exec.size())
-                return std::nullopt;
-            if (exec[i] != u'\n') {
-                word += exec[i];
-                inWord = true;
-            }
-        } else if (c == u'\'' || c == u'"') {
-            inWord = true;
-            for (++i;; ++i) {
-                if (i == exec.size())
-                    return std::nullopt;
-                if (exec[i] == c)
-                    break;
-                if (c == u'"' && exec[i] == u'\\' && i + 1 < exec.size()
-                    && QStringView(u"\"\\`$\n").contains(exec[i + 1]))
-                    ++i;
-                word += exec[i];
-            }
-        } else {
-            word += c;
-            inWord = true;
-        }
-    }
-    close(exec.size());
-    if (words.isEmpty())
+    Splitter splitter(exec);
+    if (!splitter.split())
         return std::nullopt;
     if (ends)
-        *ends = wordEnds;
-    return words;
+        *ends = splitter.ends;
+    return splitter.words;
 }
 
 QString DesktopEntry::program(const QString &exec, qsizetype *end)

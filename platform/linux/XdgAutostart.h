@@ -15,10 +15,10 @@ class FileService;
 // Autostart entries of the XDG desktops: `<name>.desktop` in the machine-wide
 // autostart folder where the user may write there, else in the user's own. The
 // entry in effect is the first of the name in the user's folder, then in each
-// machine-wide folder in turn, read as a session reads it. A machine-wide entry
-// the user may not delete is hidden for that user instead. An entry the program
-// did not write, or a link at the entry's path, is edited in place, never
-// replaced whole or removed.
+// machine-wide folder in turn, read as the session named by XDG_CURRENT_DESKTOP
+// reads it. A machine-wide entry the user may not delete is hidden for that user
+// instead. An entry the program did not write, or a link at the entry's path, is
+// edited in place, never replaced whole or removed.
 class XdgAutostart : public AutostartService {
 public:
     XdgAutostart(const EnvironmentService &environment, FileService &files, QString displayName, QString iconName);
@@ -52,19 +52,31 @@ public:
     };
     Command command(const QString &exec) const;
 
+    // Whose rules read an entry: each session's own autostart, else the freedesktop rules.
+    enum class Session { Freedesktop, Gnome, Xfce, Plasma };
+
 private:
+    Session session() const;
+    // The desktop names the session matches against OnlyShowIn and NotShowIn.
+    QStringList sessionDesktops() const;
+    bool shownInSession(const DesktopEntry &entry) const;
+    bool hiddenInSession(const DesktopEntry &entry) const;
+    bool switchedOffInSession(const DesktopEntry &entry) const;
+    void showInSession(DesktopEntry &entry) const;
+
     static bool folderWritable(const QString &folder);
     bool isLink(const QString &path) const;
     std::optional<QByteArray> readUserEntry(const QString &file) const;
     // Whether the bytes are exactly what this program writes.
-    bool written(const QByteArray &bytes) const;
+    bool isOurs(const QByteArray &bytes) const;
     bool starts(const DesktopEntry &entry, const QString &executable) const;
     bool sameProgram(const QString &command, const QString &executable) const;
     QString findExecutable(const QString &name, const QStringList &path) const;
-    // The entry at `path` with what keeps it from starting `executable` changed, and only that.
-    QByteArray starting(const QString &path, const QByteArray &bytes, const QString &executable) const;
+    // The entry at `path` changed so that this session starts `executable` from it, and only that changed.
+    QByteArray startingEntry(const QString &path, const QByteArray &bytes, const QString &executable) const;
+    void startExecutable(const QString &path, DesktopEntry &entry, const QString &executable) const;
     // Writes the user's entry when it changed; a link that cannot be written through is told with what to do.
-    void edit(const QString &path, const QByteArray &before, const QByteArray &after);
+    void replaceUserEntry(const QString &path, const QByteArray &before, const QByteArray &after);
 
     const EnvironmentService &m_environment;
     FileService &m_files;
