@@ -9,7 +9,7 @@ packages=(
   # Qt's host tools (moc, rcc, uic) of the same version as the source
   qt6-base-dev qt6-base-dev-tools cmake ninja-build
   # running and testing under Wine, on a private X server with a tray host
-  wine wine64 xvfb xauth openbox trayer xdotool x11-utils imagemagick python3 python3-xlib
+  wine wine64 fonts-liberation2 xvfb xauth openbox trayer xdotool x11-utils imagemagick python3 python3-xlib
 )
 
 exec bash "$(dirname "$0")/../install-deps.sh" "${packages[@]}"

@@ -168,8 +168,13 @@ Handle open(const QString &path, DWORD access, DWORD share, DWORD disposition)
 Handle openToRead(const QString &path, Owner owner, qint64 maxBytes)
 {
     Handle file = open(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING);
-    if (!file.valid())
-        failWithSystem(path);
+    if (!file.valid()) {
+        const DWORD error = GetLastError();
+        const DWORD found = GetFileAttributesW(wide(native(path)));
+        if (found != INVALID_FILE_ATTRIBUTES && (found & FILE_ATTRIBUTE_DIRECTORY))
+            fail(path, QStringLiteral("is not a regular file"));
+        failWithSystem(path, error);
+    }
     check(file, path, owner, maxBytes);
     return file;
 }
