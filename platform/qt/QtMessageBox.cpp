@@ -61,6 +61,7 @@ public:
         m_screen = screen;
         m_room = room;
         m_label = label;
+        label->installEventFilter(this);
     }
 
 protected:
@@ -72,16 +73,33 @@ protected:
         return done;
     }
 
+    // The label lays its text out afresh, with its own wrap mode, whenever something
+    // marks it for that; it then does so as it paints.
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (watched == m_label && event->type() == QEvent::Paint)
+            breakLongWords();
+        return QMessageBox::eventFilter(watched, event);
+    }
+
 private:
-    void fit()
+    void breakLongWords()
     {
         QTextDocument *text = document(*m_label);
-        if (text && m_label->wordWrap()) {
-            m_label->heightForWidth(m_label->width()); // the label sets its own wrap mode first
-            QTextOption option = text->defaultTextOption();
-            option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
-            text->setDefaultTextOption(option);
-        }
+        if (!text || !m_label->wordWrap())
+            return;
+        m_label->heightForWidth(m_label->width()); // the label's own layout first
+        QTextOption option = text->defaultTextOption();
+        if (option.wrapMode() == QTextOption::WrapAtWordBoundaryOrAnywhere)
+            return;
+        option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+        text->setDefaultTextOption(option);
+        m_label->updateGeometry(); // the layout keeps the heights it had for the label
+    }
+
+    void fit()
+    {
+        breakLongWords();
         // Once shown, the box may know its own frame.
         const int room = std::min(m_room, m_screen.width() - (frameGeometry().width() - width()));
         const int fitted = std::min(width(), room);

@@ -110,14 +110,17 @@ void TestQtMessageBox::longWordsStayOnScreen()
     QFETCH(QString, word);
     QTimer::singleShot(0, [&] {
         auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
-        const QLabel *label = QtMessageBoxInternals::label(*box);
+        QLabel *label = QtMessageBoxInternals::label(*box);
+        QEvent request(QEvent::LayoutRequest); // as Qt sends when the window system resizes it
+        QCoreApplication::sendEvent(box, &request);
+        label->repaint();
         box->button(QMessageBox::Ok)->click();
         QVERIFY(box->screen()->availableGeometry().contains(box->frameGeometry()));
         const int lines = qRound(label->height() / double(label->fontMetrics().lineSpacing()));
         const int width = label->geometry().intersected(box->contentsRect()).width();
         QVERIFY(lines * width >= label->fontMetrics().horizontalAdvance(word)); // no letter cut off
     });
-    QtMessageBox().MsgBox(word, 0, QStringLiteral("Ramtidy"));
+    QtMessageBox().MsgBox(word, vbExclamation, QStringLiteral("Application Error"));
 }
 
 // Qt's own box sizes itself on each screen as QtMessageBoxInternals says.
