@@ -73,8 +73,8 @@ protected:
         return done;
     }
 
-    // The label lays its text out afresh, with its own wrap mode, whenever something
-    // marks it for that; it then does so as it paints.
+    // A label marked for a new layout lays its text out again, with its own wrap
+    // mode, when it next paints: the mode is put back before that.
     bool eventFilter(QObject *watched, QEvent *event) override
     {
         if (watched == m_label && event->type() == QEvent::Paint)
