@@ -15,18 +15,26 @@ COVERAGE_FILES = platform/linux/IniSettingsStore.cpp platform/linux/PosixFileSys
 WINDOWS_BUILD ?= $(BUILD)-windows
 
 .PHONY: windows test-windows
-.PHONY: all setup build run stop test test-passes format format-check test-sanitize test-fuzz fuzz coverage bench footprint package clean
+.PHONY: all setup configure build program run stop test test-passes format format-check test-sanitize test-fuzz fuzz coverage bench footprint package clean
 
 all: build
 
 setup:
 	@bash packaging/install-deps.sh
 
-build: setup
+configure: setup
 	@cmake -S . -B $(BUILD) -G Ninja $(CMAKE_FLAGS) >/dev/null
+
+build: configure
 	@cmake --build $(BUILD)
 
-run: build
+# The program and the files it reads from its own folder (the hover cursor), nothing
+# else: on a new machine the tests and benchmarks are most of the build, and `make
+# test` builds them.
+program: configure
+	@cmake --build $(BUILD) --target ramtidy ramtidy_program_files
+
+run: program
 	@bash e2e/run.sh $(BUILD)
 
 stop:

@@ -40,11 +40,31 @@ void Form1::Form_Load()
     trap.step(106, [&] { setWindowIcon(ProgramIcon::application()); });
     trap.step(106, [&] { Globals::AppTitle = Main::MakeAppTitle(Globals::ProductName); });
     trap.step(108, [&] { MaybeOpenHomePage(); });
+    loadHoverCursor(trap);
+    fillIntervalList(trap);
+    // The file is read once; a key it lacks, or a file that cannot be read, gives
+    // what a first start has.
+    QMap<QString, QString> saved;
+    trap.step(156, [&] { saved = readSettingsAtStart(); });
+    restoreInterval(trap, saved);
+    restoreAutoFree(trap, saved);
+    trap.step(176, [&] { m_cSysTray1->setText(Globals::ProductName); });
+    trap.step(178, [&] { m_cSysTray1->setInTray(true); });
+    restoreStartUpBoxes(trap, saved);
+    trap.step(192, [&] { Globals::HistoryLogPath = IntervalSave::HistoryLogPathFor(m_platform.environment); });
+    trap.step(194, [&] { m_isLoading = false; });
+}
+
+void Form1::loadHoverCursor(ErrorTrap &trap)
+{
     const QString cursorPath = m_platform.process.programFolder() + QStringLiteral("/HAND-M.CUR");
     if (trap.test(126, [&] { return Main::FileExists(m_platform.files, cursorPath); }))
         trap.step(
             128, [&] { setMouseIcon(HandCursor::load(m_platform.files.readProgramFile(cursorPath, MaxCursorBytes))); });
+}
 
+void Form1::fillIntervalList(ErrorTrap &trap)
+{
     trap.step(130, [&] {
         const QString question = QStringLiteral("How often would you like to free memory?");
         m_listView1->setHeaderLabels({question});
@@ -56,17 +76,13 @@ void Form1::Form_Load()
         trap.step(step, [&] { new QTreeWidgetItem(m_listView1, {row.text}); });
         step += 2;
     }
+}
 
-    // The file is read once; a key it lacks, or a file that cannot be read, gives
-    // what a first start has.
-    QMap<QString, QString> saved;
-    const auto stored = [&saved](const SettingsValues::Setting &setting) {
-        return SettingsValues::value(saved, setting);
-    };
+void Form1::restoreInterval(ErrorTrap &trap, const QMap<QString, QString> &saved)
+{
     int savedIndex = 0;
-    trap.step(156, [&] { saved = readSettingsAtStart(); });
     trap.step(156, [&] {
-        const QString text = stored(SettingsValues::Key::OftenIndex);
+        const QString text = SettingsValues::value(saved, SettingsValues::Key::OftenIndex);
         const std::optional<qint16> value = SettingsValues::OftenIndex(text);
         if (!value)
             throw Failure(QStringLiteral("The stored interval %1 is not a number from 1 to 11.")
@@ -74,9 +90,12 @@ void Form1::Form_Load()
         savedIndex = *value;
     });
     trap.step(158, [&] { selectRow(savedIndex); });
+}
 
+void Form1::restoreAutoFree(ErrorTrap &trap, const QMap<QString, QString> &saved)
+{
     QString savedState;
-    trap.step(160, [&] { savedState = stored(SettingsValues::Key::StartStopState); });
+    trap.step(160, [&] { savedState = SettingsValues::value(saved, SettingsValues::Key::StartStopState); });
     if (trap.test(162, [&] { return SettingsValues::IsOff(savedState); })) {
         trap.step(164, [&] { m_pushButton5->setText(Globals::TurnOnAutoFree); });
         trap.step(166, [&] { setStatusCaption(QStringLiteral("Auto Free is Turned Off.")); });
@@ -85,15 +104,17 @@ void Form1::Form_Load()
         trap.step(172, [&] { m_pushButton5->setText(Globals::TurnOffAutoFree); });
         trap.step(174, [&] { setTimer1Interval(1000); });
     }
+}
 
-    trap.step(176, [&] { m_cSysTray1->setText(Globals::ProductName); });
-    trap.step(178, [&] { m_cSysTray1->setInTray(true); });
-    trap.step(180, [&] { m_check4->setChecked(SettingsValues::IsOn(stored(SettingsValues::Key::WindowsStartup))); });
+void Form1::restoreStartUpBoxes(ErrorTrap &trap, const QMap<QString, QString> &saved)
+{
     // The entry, not the stored word, says whether the program starts at logon:
     // another user, a package removal or a hand edit may have changed it since.
     // The word is left as it is: every start looks at the entry again.
     trap.step(180, [&] { m_check4->setChecked(mStartUp::IsInStartup(m_platform.process, m_platform.autostart)); });
-    trap.step(182, [&] { m_check8->setChecked(SettingsValues::IsOn(stored(SettingsValues::Key::Minimized))); });
+    trap.step(182, [&] {
+        m_check8->setChecked(SettingsValues::IsOn(SettingsValues::value(saved, SettingsValues::Key::Minimized)));
+    });
     if (trap.test(184, [&] { return m_check4->isChecked(); })) {
         trap.step(186, [&] { m_check8->setVisible(true); });
         if (trap.test(188, [&] { return m_check8->isChecked(); }))
@@ -101,10 +122,6 @@ void Form1::Form_Load()
     } else {
         trap.step(192, [&] { m_check8->setVisible(false); });
     }
-    trap.step(192, [&] {
-        Globals::HistoryLogPath = IntervalSave::HistoryLogPathFor(m_platform.environment, m_platform.files);
-    });
-    trap.step(194, [&] { m_isLoading = false; });
 }
 
 // About one start in a hundred visits the maker's home page.

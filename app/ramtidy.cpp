@@ -13,23 +13,18 @@
 #include <chrono>
 #include <cstdio>
 
-int main(int argc, char *argv[])
+namespace {
+
+// The program takes no arguments: whatever was given is answered here, before the
+// display probe, so that --help works without a display.
+int answerCommandLine(int argc, char *argv[])
 {
-    NativePlatform::prepareProcess();
-    QApplication::setApplicationName(QStringLiteral("ramtidy"));
-    QApplication::setApplicationVersion(QStringLiteral(RAMTIDY_VERSION));
-    if (argc > 1) {
-        // The program takes no arguments: whatever was given is answered here,
-        // before the display probe, so that --help works without a display.
-        const QCoreApplication commandLineOnly(argc, argv);
-        return CommandLine::print(CommandLine::answer(QCoreApplication::arguments()));
-    }
-    if (const QString reason = NativePlatform::displayUnavailableReason(); !reason.isEmpty()) {
-        std::fprintf(stderr, "ramtidy: %s\n", qPrintable(reason));
-        return 1;
-    }
-    NativePlatform::beforeApplication();
-    GuardedApplication app(argc, argv);
+    const QCoreApplication commandLineOnly(argc, argv);
+    return CommandLine::print(CommandLine::answer(QCoreApplication::arguments()));
+}
+
+void nameTheApplication()
+{
     // The window may be hidden in the tray while a message box closes; only
     // closing the main window ends the program.
     QApplication::setQuitOnLastWindowClosed(false);
@@ -38,6 +33,10 @@ int main(int argc, char *argv[])
     QApplication::setApplicationName(Globals::ProductName);
     QApplication::setOrganizationName(Globals::MakerName);
     QGuiApplication::setDesktopFileName(Globals::AppId);
+}
+
+void keepIdleFootprintSmall()
+{
     // The style keeps a picture of every button and header it has drawn (about
     // 230 KB of the idle heap) to save redrawing what only hover, focus and
     // exposure redraw. A skin with pictures makes room there for them.
@@ -49,7 +48,10 @@ int main(int argc, char *argv[])
     QFont font = QApplication::font();
     font.setStyleStrategy(QFont::PreferNoShaping);
     QApplication::setFont(font);
+}
 
+int runWindow(GuardedApplication &app)
+{
     NativePlatform platform(Globals::MakerName, Globals::ProductName, Globals::AppId);
     app.setMessageBoxes(&platform.services().msgBox);
     Form1 form(platform.services());
@@ -61,4 +63,24 @@ int main(int argc, char *argv[])
     QTimer::singleShot(std::chrono::seconds(3), Qt::VeryCoarseTimer, &form,
                        [&platform] { platform.services().process.releaseUnusedMemory(); });
     return app.exec();
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    NativePlatform::prepareProcess();
+    QApplication::setApplicationName(QStringLiteral("ramtidy"));
+    QApplication::setApplicationVersion(QStringLiteral(RAMTIDY_VERSION));
+    if (argc > 1)
+        return answerCommandLine(argc, argv);
+    if (const QString reason = NativePlatform::displayUnavailableReason(); !reason.isEmpty()) {
+        std::fprintf(stderr, "ramtidy: %s\n", qPrintable(reason));
+        return 1;
+    }
+    NativePlatform::beforeApplication();
+    GuardedApplication app(argc, argv);
+    nameTheApplication();
+    keepIdleFootprintSmall();
+    return runWindow(app);
 }

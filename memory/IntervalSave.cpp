@@ -37,16 +37,12 @@ QString PrivateFolder(const EnvironmentService &environment)
 
 } // namespace
 
-QString HistoryLogPathFor(const EnvironmentService &environment, FileService &files)
+QString HistoryLogPathFor(const EnvironmentService &environment)
 {
+    // Nothing is made here: the first free makes the folder (and tells when it cannot).
     const QString folder = PrivateFolder(environment);
     if (folder.isEmpty())
         return HistoryFolder::temp(environment) + u'/' + HistoryFileName(); // no trailing separator
-    try {
-        files.makePrivateFolder(folder);
-    } catch (const std::exception &) {
-        // Told when a line is written, with the reason of that moment.
-    }
     return folder + u'/' + HistoryFileName();
 }
 
@@ -66,8 +62,8 @@ void FreeMemoryNow(Platform platform)
         try {
             AppendHistoryLine(platform.files, Globals::HistoryLogPath, line);
         } catch (const Failure &) {
-            // A missing file is not the reason when the folder could not be made (a
-            // read-only home): the folder's own failure is, and one made now is used.
+            // The folder is made on the first write, private to the user; when it
+            // cannot be (a read-only home), its own failure is the one told.
             const QString folder = PrivateFolder(platform.environment);
             if (folder.isEmpty() || Globals::HistoryLogPath != folder + u'/' + HistoryFileName()
                 || platform.files.isFolder(folder))

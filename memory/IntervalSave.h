@@ -36,8 +36,8 @@ inline const std::array<Interval, 11> Intervals = {{
 int IntervalSeconds(const QString &rowText);
 
 // Where the history log lives: in $TEMP when it is an absolute path, else in the
-// per-user state folder (created private to the user when missing).
-QString HistoryLogPathFor(const EnvironmentService &environment, FileService &files);
+// per-user state folder, which the first free makes. Creates nothing.
+QString HistoryLogPathFor(const EnvironmentService &environment);
 
 // Appends one line and CR LF to the log. Throws Failure when the line cannot be
 // written, or when the path is a link or a file of another user.

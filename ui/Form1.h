@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <optional>
 
+class ErrorTrap;
 class QCheckBox;
 class QFocusFrame;
 class QGroupBox;
@@ -103,6 +104,12 @@ private:
     // The status line, the caption of Frame2.
     void setStatusCaption(const QString &caption);
     void MaybeOpenHomePage();
+    // The steps of Form_Load that run under its trap, in its order.
+    void loadHoverCursor(ErrorTrap &trap);
+    void fillIntervalList(ErrorTrap &trap);
+    void restoreInterval(ErrorTrap &trap, const QMap<QString, QString> &saved);
+    void restoreAutoFree(ErrorTrap &trap, const QMap<QString, QString> &saved);
+    void restoreStartUpBoxes(ErrorTrap &trap, const QMap<QString, QString> &saved);
     // The stored choices, read once; throws Failure saying what to do when the file
     // cannot be read.
     QMap<QString, QString> readSettingsAtStart();

@@ -37,9 +37,14 @@ namespace {
 // a picture of every size for the whole run.
 class DrawnIconEngine : public QIconEngine {
 public:
+    // A tray host's XEmbed window paints the icon through here, at its device pixel
+    // ratio: drawn at the logical size and scaled up, the letter's thin outline breaks.
     void paint(QPainter *painter, const QRect &rect, QIcon::Mode, QIcon::State) override
     {
-        painter->drawImage(rect, render(qMin(rect.width(), rect.height())));
+        const qreal scale = painter->device() ? painter->device()->devicePixelRatio() : 1.0;
+        QImage image = render(qMax(1, qRound(qMin(rect.width(), rect.height()) * scale)));
+        image.setDevicePixelRatio(scale);
+        painter->drawImage(rect, image);
     }
     QPixmap pixmap(const QSize &size, QIcon::Mode mode, QIcon::State state) override
     {

@@ -299,7 +299,7 @@ void TestFaults::writeCutShort()
         Globals::HistoryLogPath = m_dir->filePath(QStringLiteral("ro/Ramtidy.txt"));
         m_platform->environment.values = {{"XDG_STATE_HOME", m_dir->filePath(QStringLiteral("ro/state"))}};
         if (how == u"read-only home")
-            Globals::HistoryLogPath = IntervalSave::HistoryLogPathFor(m_platform->environment, m_platform->files);
+            Globals::HistoryLogPath = IntervalSave::HistoryLogPathFor(m_platform->environment);
         before = "<missing>";
     } else if (how == u"tmpfs") {
         const QString small = m_dir->filePath(QStringLiteral("small"));

@@ -9,6 +9,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -77,24 +78,27 @@ void TestHistoryLog::logPath()
     env.values = {
         {"TEMP", temp}, {"XDG_STATE_HOME", stateHome.replace(u'@', scratch)}, {"HOME", home.replace(u'@', scratch)}};
     env.account = scratch + QStringLiteral("/account");
-    PosixFileSystem files;
-    QCOMPARE(IntervalSave::HistoryLogPathFor(env, files), path.replace(u'@', scratch));
+    QCOMPARE(IntervalSave::HistoryLogPathFor(env), path.replace(u'@', scratch));
+    QCOMPARE(QDir(scratch).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden), QStringList());
 }
 
 void TestHistoryLog::stateFolderIsPrivate()
 {
-    FakeEnvironment env;
-    env.values = {{"HOME", m_dir->path()}, {"TEMP", QString()}, {"XDG_STATE_HOME", QString()}};
-    PosixFileSystem files;
-    const QByteArray folder = QFile::encodeName(QFileInfo(IntervalSave::HistoryLogPathFor(env, files)).path());
+    FakePlatform platform;
+    platform.environment.values = {{"HOME", m_dir->path()}, {"TEMP", QString()}, {"XDG_STATE_HOME", QString()}};
+    Globals::HistoryLogPath = IntervalSave::HistoryLogPathFor(platform.environment);
+    const QByteArray folder = QFile::encodeName(QFileInfo(Globals::HistoryLogPath).path());
     struct stat info { };
+    QCOMPARE(::stat(folder.constData(), &info), -1); // made by the first free, not at start
+    IntervalSave::FreeMemoryNow(platform.services());
     QCOMPARE(::stat(folder.constData(), &info), 0);
     QCOMPARE(info.st_mode & 0777, 0700u);
     // A folder that already exists keeps the mode its owner gave it.
     QCOMPARE(::chmod(folder.constData(), 0750), 0);
-    IntervalSave::HistoryLogPathFor(env, files);
+    IntervalSave::FreeMemoryNow(platform.services());
     QCOMPARE(::stat(folder.constData(), &info), 0);
     QCOMPARE(info.st_mode & 0777, 0750u);
+    QCOMPARE(contents(Globals::HistoryLogPath).count("\r\n"), 2);
 }
 
 void TestHistoryLog::appendsWholeLines()
@@ -114,6 +118,7 @@ void TestHistoryLog::refusesUnsafeTargets_data()
     QTest::newRow("dangling link") << "dangling";
     QTest::newRow("directory named Ramtidy.txt") << "directory";
     QTest::newRow("FIFO without a reader") << "fifo";
+    QTest::newRow("FIFO with a reader") << "fifo with reader";
     QTest::newRow("folder missing") << "missing";
     QTest::newRow("folder is a file") << "notdir";
     QTest::newRow("read-only folder") << "readonly";
@@ -124,6 +129,7 @@ void TestHistoryLog::refusesUnsafeTargets()
     QFETCH(QString, kind);
     const QString victim = m_dir->filePath(QStringLiteral("victim.txt"));
     QString path = m_log;
+    QFile reader;
     if (kind == "link" || kind == "dangling") {
         if (kind == "link") {
             QFile file(victim);
@@ -133,8 +139,11 @@ void TestHistoryLog::refusesUnsafeTargets()
         QVERIFY(QFile::link(victim, m_log));
     } else if (kind == "directory") {
         QVERIFY(QDir().mkdir(m_log));
-    } else if (kind == "fifo") {
+    } else if (kind.startsWith("fifo")) {
         QCOMPARE(::mkfifo(QFile::encodeName(m_log).constData(), 0600), 0);
+        if (kind == "fifo with reader") // the open succeeds: only the file-type check refuses
+            QVERIFY(reader.open(::open(QFile::encodeName(m_log).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC),
+                                QIODevice::ReadOnly, QFileDevice::AutoCloseHandle));
     } else if (kind == "missing") {
         path = m_dir->filePath(QStringLiteral("gone/Ramtidy.txt"));
     } else if (kind == "readonly") {
@@ -154,6 +163,9 @@ void TestHistoryLog::refusesUnsafeTargets()
         QFAIL("the line was written");
     } catch (const Failure &failure) {
         QVERIFY2(QString::fromUtf8(failure.what()).contains(path), failure.what());
+        // Refused as a link, not because the file it names is missing.
+        if (kind == "link" || kind == "dangling")
+            QVERIFY2(QByteArray(failure.what()).contains("symbolic link"), failure.what());
     }
     if (kind == "link")
         QCOMPARE(contents(victim), QByteArray("precious\n"));

@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QScreen>
+#include <QTemporaryFile>
 #include <QTest>
 #include <QTimer>
 #include <QWindow>
@@ -18,6 +19,9 @@ class TestQtMessageBox : public QObject {
 private slots:
     void styles_data();
     void styles();
+    void longWordsStayOnScreen_data();
+    void longWordsStayOnScreen();
+    void qtInternals();
 };
 
 void TestQtMessageBox::styles_data()
@@ -90,5 +94,63 @@ void TestQtMessageBox::styles()
     QCOMPARE(seenButtons, buttons);
 }
 
-QTEST_MAIN(TestQtMessageBox)
+// Words up to beyond the small screen, some of them pushed off it by the window frame alone.
+void TestQtMessageBox::longWordsStayOnScreen_data()
+{
+    QTest::addColumn<QString>("word");
+    const QFontMetrics metrics(QApplication::font());
+    for (QString word; metrics.horizontalAdvance(word) < 660; word += u'i') {
+        if (metrics.horizontalAdvance(word) > 560)
+            QTest::addRow("%d pixels", metrics.horizontalAdvance(word)) << word;
+    }
+}
+
+void TestQtMessageBox::longWordsStayOnScreen()
+{
+    QFETCH(QString, word);
+    QTimer::singleShot(0, [&] {
+        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        QLabel *label = QtMessageBoxInternals::label(*box);
+        QEvent request(QEvent::LayoutRequest); // as Qt sends when the window system resizes it
+        QCoreApplication::sendEvent(box, &request);
+        label->repaint();
+        box->button(QMessageBox::Ok)->click();
+        QVERIFY(box->screen()->availableGeometry().contains(box->frameGeometry()));
+        const int lines = qRound(label->height() / double(label->fontMetrics().lineSpacing()));
+        const int width = label->geometry().intersected(box->contentsRect()).width();
+        QVERIFY(lines * width >= label->fontMetrics().horizontalAdvance(word)); // no letter cut off
+    });
+    QtMessageBox().MsgBox(word, vbExclamation, QStringLiteral("Application Error"));
+}
+
+// Qt's own box sizes itself on each screen as QtMessageBoxInternals says.
+void TestQtMessageBox::qtInternals()
+{
+    for (QScreen *screen : QGuiApplication::screens()) {
+        for (const bool oneWord : {false, true}) { // else many short words: the soft limit
+            QMessageBox box;
+            box.setText(oneWord ? QString(400, u'x') : QStringLiteral("word ").repeated(200));
+            box.setScreen(screen);
+            box.move(screen->geometry().topLeft());
+            box.show();
+            const QLabel *label = QtMessageBoxInternals::label(box);
+            QVERIFY(label && QtMessageBoxInternals::document(*label) && QtMessageBoxInternals::buttonBox(box));
+            const auto limit = oneWord ? QtMessageBoxInternals::hardLimit : QtMessageBoxInternals::softLimit;
+            QCOMPARE(box.width(), limit(screen->availableGeometry()));
+        }
+    }
+}
+
+// Framed windows on a small screen, where Qt lets a box take it all, and a large one.
+int main(int argc, char *argv[])
+{
+    const QByteArray config =
+        R"({"windowFrameMargins": true, "screens": [{"name": "large", "x": 640, "width": 1400, "height": 1000}, {"name": "small", "width": 640, "height": 480}]})";
+    QTemporaryFile screens;
+    if (screens.open() && screens.write(config) == config.size() && screens.flush())
+        qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" + QFile::encodeName(screens.fileName()));
+    QApplication app(argc, argv);
+    TestQtMessageBox test;
+    return QTest::qExec(&test, argc, argv);
+}
 #include "tst_qtmessagebox.moc"

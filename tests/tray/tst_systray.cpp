@@ -5,6 +5,7 @@
 #include "ui/ProgramIcon.h"
 
 #include <QElapsedTimer>
+#include <QPainter>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
@@ -357,6 +358,14 @@ void TestSysTray::icon()
     QVERIFY(icon.availableSizes().contains(QSize(64, 64)));
     QCOMPARE(ProgramIcon::render(64).pixelColor(0, 0), QColor(Qt::black));
     QCOMPARE(ProgramIcon::render(64).pixelColor(5, 5), QColor(177, 255, 255));
+    // Painted as a tray host paints 11 pixels at QT_SCALE_FACTOR=2: the icon drawn at 22.
+    QImage device(22, 22, QImage::Format_RGB32);
+    device.setDevicePixelRatio(2);
+    QPainter painter(&device);
+    icon.paint(&painter, QRect(0, 0, 11, 11));
+    painter.end();
+    device.setDevicePixelRatio(1);
+    QCOMPARE(device, icon.pixmap(22).toImage().convertToFormat(QImage::Format_RGB32));
 }
 
 QTEST_MAIN(TestSysTray)
