@@ -324,8 +324,7 @@ void TestScheduler::storeFailureIsReported()
     QTest::mouseClick(onOff(), Qt::LeftButton);
     QCOMPARE(boxSteps(), QList<int>{114});
     QCOMPARE(m_form->Timer1Interval(), 0); // the switch itself still took effect
-    // Every click is answered, the same cause as often as a click meets it; the
-    // list's box has no step.
+    // Every click is answered, the same cause as often as met (the list's box has no step).
     QTest::mouseClick(onOff(), Qt::LeftButton);
     list()->setCurrentItem(list()->topLevelItem(3));
     QCOMPARE(boxSteps(), (QList<int>{114, 106, 0}));

@@ -63,8 +63,6 @@ private slots:
     void linkChain();
     void linkToMissingFolder();
     void twoCopiesKeepBothKeys();
-    void saveGoesWhereThePathLeads_data();
-    void saveGoesWhereThePathLeads();
     void saveCalls();
 
 private:
@@ -372,33 +370,8 @@ void TestSettingsStore::twoCopiesKeepBothKeys()
     QCOMPARE(lost, 0);
 }
 
-// Each save goes where the path leads at that moment, as QSettings' would: a folder
-// moved away, or a link pointed elsewhere, since the last save keeps what it had.
-void TestSettingsStore::saveGoesWhereThePathLeads_data()
-{
-    QTest::addColumn<bool>("linked");
-    QTest::newRow("folder moved") << false;
-    QTest::newRow("link swapped") << true;
-}
-
-void TestSettingsStore::saveGoesWhereThePathLeads()
-{
-    QFETCH(bool, linked);
-    const QString old = m_dir->filePath(linked ? QStringLiteral("a.ini") : QStringLiteral("Corvane.old/Ramtidy.conf"));
-    QVERIFY(QDir().mkpath(QFileInfo(m_path).path()) && (!linked || (writeFile(old, {}) && QFile::link(old, m_path))));
-    IniSettingsStore store(m_path, QStringLiteral("Ramtidy"));
-    store.write(QStringLiteral("OftenIndex"), QStringLiteral("5"));
-    QVERIFY(linked ? QFile::remove(m_path) && QFile::link(m_dir->filePath(QStringLiteral("b.ini")), m_path)
-                   : QDir().rename(QFileInfo(m_path).path(), QFileInfo(old).path()));
-    const QByteArray before = bytesOf(old);
-    store.write(QStringLiteral("Minimized"), QStringLiteral("On"));
-    QCOMPARE(bytesOf(old), before);
-    QCOMPARE(qtValues(m_path).value(QStringLiteral("Ramtidy/Minimized")), QVariant(QStringLiteral("On")));
-}
-
 // The system calls of one save, the second of a run, and of the read at start. A home
-// that stalls (NFS, FUSE) stalls the window on each of them. A save opens the folder
-// the path names at that moment, and closing it ends the lock.
+// that stalls (NFS, FUSE) stalls the window on each of them. A save opens the folder anew.
 void TestSettingsStore::saveCalls()
 {
     if (QStandardPaths::findExecutable(QStringLiteral("strace")).isEmpty())
