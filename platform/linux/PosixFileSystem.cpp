@@ -376,6 +376,19 @@ QByteArray nextLink(int folder, const QByteArray &link, int hop, const QString &
     return next.startsWith('/') ? next : folderOf(link) + '/' + next;
 }
 
+// Takes the lock on a folder without waiting: false while another holds it. A file
+// system without locks has no other copy's lock to wait for either.
+bool lockedOrLockless(int folder)
+{
+    while (::flock(folder, LOCK_EX | LOCK_NB) != 0) {
+        if (errno == EWOULDBLOCK)
+            return false;
+        if (errno != EINTR)
+            break;
+    }
+    return true;
+}
+
 Failure notWritten(const QString &path, int error)
 {
     return Failure(QStringLiteral("The file %1 could not be written: %2").arg(path, systemError(error)));
@@ -402,13 +415,8 @@ bool PosixFileSystem::updateOwnConfig(const QString &path, qint64 maxBytes,
         if (opened < 0)
             throw Failure(QStringLiteral("The file %1 could not be opened: %2").arg(file, systemError()));
         const Descriptor folder(opened);
-        // A file system without locks has no other copy's lock to wait for either.
-        while (::flock(folder.get(), LOCK_EX | LOCK_NB) != 0) {
-            if (errno == EWOULDBLOCK)
-                return false;
-            if (errno != EINTR)
-                break;
-        }
+        if (!lockedOrLockless(folder.get()))
+            return false;
         const QByteArray name = nameOf(target);
         const int existing = ::openat(folder.get(), name.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
         if (existing < 0 && errno == ELOOP) {
@@ -422,11 +430,9 @@ bool PosixFileSystem::updateOwnConfig(const QString &path, qint64 maxBytes,
             m_cleared.insert(target);
         }
         struct stat info { };
-        QByteArray bytes;
-        if (existing >= 0) {
-            const Descriptor fd(checkedDescriptor(existing, file, Owner::User, info));
-            bytes = readChecked(fd, info, file, maxBytes);
-        }
+        const QByteArray bytes = existing < 0
+            ? QByteArray()
+            : readChecked(Descriptor(checkedDescriptor(existing, file, Owner::User, info)), info, file, maxBytes);
         const int error = writeInPlace(folder.get(), name, change(bytes), existing >= 0 ? &info : nullptr);
         if (error != 0)
             throw notWritten(path, error);
