@@ -14,36 +14,24 @@ void Form1::Check4_Click()
     if (m_isLoading)
         return; // restoring the box at start-up changes nothing outside the window
     const bool on = m_check4->isChecked();
-    const auto tell = [this](const std::exception &e) {
-        m_platform.msgBox.MsgBox(QString::fromUtf8(e.what()), vbExclamation, Globals::AppTitle);
-    };
-    // After a failure the boxes and the stored choices say what is, not what was
-    // clicked: "Minimized" too, which the untick turned off.
-    const bool minimized = m_check8->isChecked();
-    const auto undoClick = [this, on, minimized] {
-        const QSignalBlocker blocker(m_check4);
-        m_check4->setChecked(!on);
-        m_check8->setVisible(!on);
-        m_check8->setChecked(minimized); // its own handler stores it again
-    };
-    if (on) {
-        m_check8->setVisible(true);
-    } else {
-        m_check8->setChecked(false);
-        m_check8->setVisible(false);
-    }
-    // The entry first: it is what the box shows at the next start, so a settings
-    // file that cannot be written (told by saveSetting) does not undo the click.
+    // The entry first: it is what the box shows at the next start. A refused tick
+    // stores nothing and is taken back before the message, which runs the event loop,
+    // so the box never shows it.
     try {
         if (on)
             mStartUp::AddToStartup(m_platform.process, m_platform.autostart);
         else
             mStartUp::RemoveFromStartup(m_platform.process, m_platform.autostart);
     } catch (const std::exception &e) {
-        tell(e);
-        undoClick();
-        saveSetting(SettingsValues::Key::WindowsStartup, SettingsValues::Word(!on));
+        const QSignalBlocker blocker(m_check4);
+        m_check4->setChecked(!on);
+        m_platform.msgBox.MsgBox(QString::fromUtf8(e.what()), vbExclamation, Globals::AppTitle);
         return;
     }
+    m_check8->setVisible(on);
+    if (!on)
+        m_check8->setChecked(false); // its own handler stores "Minimized"
+    // A settings file that cannot be written (told by saveSetting) does not undo the
+    // entry that was written.
     saveSetting(SettingsValues::Key::WindowsStartup, SettingsValues::Word(on));
 }

@@ -27,7 +27,8 @@ void Form1::Form_Unload()
     // The end may wait for a clipboard manager; the window is gone meanwhile, as the
     // icon already is, rather than frozen on screen.
     hide();
+    saveWaitingAtQuit();
     // Ends at once, also from inside a handler that let events run: no handler of
-    // the program runs after this. Settings and the log are already on disk.
+    // the program runs after this. Settings and the log are on disk, or were told.
     m_platform.process.EndProgram();
 }

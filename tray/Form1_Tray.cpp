@@ -103,11 +103,12 @@ void Form1::cSysTray1_MouseUp(std::int16_t, std::int32_t)
 void Form1::Check8_Click()
 {
     const bool on = m_check8->isChecked();
-    const bool saved = saveSetting(SettingsValues::Key::Minimized, SettingsValues::Word(on));
     // The box says what is stored, as the start-at-logon box does. Start-up's own
     // tick writes the value it just read, so that one stands whatever the write did.
-    if (!saved && !m_isLoading) {
+    saveSetting(SettingsValues::Key::Minimized, SettingsValues::Word(on), [this, on] {
+        if (m_isLoading)
+            return;
         const QSignalBlocker blocker(m_check8);
         m_check8->setChecked(!on);
-    }
+    });
 }

@@ -11,6 +11,7 @@
 #include <QWidget>
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 
 class ErrorTrap;
@@ -113,10 +114,18 @@ private:
     // The stored choices, read once; throws Failure saying what to do when the file
     // cannot be read.
     QMap<QString, QString> readSettingsAtStart();
-    // Stores a choice: true when stored. A failure throws, unless its cause was told
-    // already; saveSetting tells it itself.
-    bool storeSetting(const SettingsValues::Setting &setting, const QString &value);
-    bool saveSetting(const SettingsValues::Setting &setting, const QString &value);
+    // Stores a choice, or leaves it waiting while another program holds the store;
+    // storeSetting throws the failure, saveSetting tells it after `undo` put the
+    // control back. False when it was refused.
+    void storeSetting(const SettingsValues::Setting &setting, const QString &value);
+    bool saveSetting(const SettingsValues::Setting &setting, const QString &value,
+                     const std::function<void()> &undo = {});
+    bool trySaving(const SettingsValues::Setting &setting, const QString &value, bool asked, QString &tell);
+    void noteFailure(const std::exception &e, const QStringList &keys, bool asked, QString &tell);
+    // A waiting save: tried again from the event loop, and once more at closing.
+    void followWaitingSettings();
+    void retryWaitingSettings();
+    void saveWaitingAtQuit();
     void minimizeAtStart();
     void hideInTray();
     void showTrayBalloon();
@@ -128,6 +137,9 @@ private:
     bool m_isLoading = false; // true while Form_Load runs
     // The cause of the settings failure last told, while no save has worked since.
     QString m_settingsFailureTold;
+    QDateTime m_settingsWaitingSince; // on the platform's clock; null while nothing waits
+    bool m_settingsWaitTold = false;
+    bool m_settingsRetryArmed = false;
     SkinFramework m_skinFramework1;
     // Set once the skin recoloured the window: a new desktop scheme recolours it again.
     bool m_skinBackground = false;

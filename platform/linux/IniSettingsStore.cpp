@@ -2,8 +2,10 @@
 
 #include "platform/Failure.h"
 
+#include <QDeadlineTimer>
 #include <QList>
 #include <QStringDecoder>
+#include <QThread>
 
 #include <algorithm>
 
@@ -422,13 +424,42 @@ QByteArray IniSettingsStore::saved(const QByteArray &bytes, const QString &key, 
 
 void IniSettingsStore::write(const QString &key, const QString &value)
 {
-    m_files.updateOwnConfig(m_path, MaxSettingsBytes, [&](const QByteArray &bytes) {
-        const QByteArray changed = saved(bytes, key, value);
-        // A file the next start would refuse is not written.
-        if (changed.size() > MaxSettingsBytes)
-            throw Failure(QStringLiteral("The file %1 would be longer than the %2 bytes Ramtidy reads.")
-                              .arg(m_path)
-                              .arg(MaxSettingsBytes));
-        return changed;
-    });
+    m_waiting.insert(key, value);
+    saveWaiting();
+}
+
+bool IniSettingsStore::flush(std::chrono::milliseconds patience)
+{
+    const QDeadlineTimer deadline(patience);
+    while (!saveWaiting()) {
+        if (deadline.hasExpired())
+            return false;
+        QThread::msleep(qBound(qint64(1), deadline.remainingTime(), qint64(20)));
+    }
+    return true;
+}
+
+bool IniSettingsStore::saveWaiting()
+{
+    if (m_waiting.isEmpty())
+        return true;
+    try {
+        const bool done = m_files.updateOwnConfig(m_path, MaxSettingsBytes, [&](const QByteArray &bytes) {
+            QByteArray changed = bytes;
+            for (auto value = m_waiting.cbegin(); value != m_waiting.cend(); ++value)
+                changed = saved(changed, value.key(), value.value());
+            // A file the next start would refuse is not written.
+            if (changed.size() > MaxSettingsBytes)
+                throw Failure(QStringLiteral("The file %1 would be longer than the %2 bytes Ramtidy reads.")
+                                  .arg(m_path)
+                                  .arg(MaxSettingsBytes));
+            return changed;
+        });
+        if (done)
+            m_waiting.clear();
+        return done;
+    } catch (...) {
+        m_waiting.clear();
+        throw;
+    }
 }

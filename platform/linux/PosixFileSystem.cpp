@@ -299,130 +299,33 @@ void removeLeftovers(const QByteArray &target)
     ::closedir(listing);
 }
 
-// An exclusive lock on a folder while it lives, when one is had within about a
-// second: a copy that holds it longer (stopped in a debugger) does not stop a save.
-class FolderLock {
-public:
-    explicit FolderLock(int folder)
-        : m_folder(folder)
-    {
-        const struct timespec pause {
-            0, 50 * 1000 * 1000
-        };
-        for (int tries = 0; tries < 20; ++tries) {
-            if (::flock(m_folder, LOCK_EX | LOCK_NB) == 0)
-                return;
-            if (errno != EWOULDBLOCK && errno != EINTR)
-                break; // a file system without locks
-            ::nanosleep(&pause, nullptr);
-        }
-        m_folder = -1;
-    }
-    ~FolderLock()
-    {
-        if (m_folder >= 0)
-            ::flock(m_folder, LOCK_UN);
-    }
-    FolderLock(const FolderLock &) = delete;
-    FolderLock &operator=(const FolderLock &) = delete;
-
-private:
-    int m_folder;
-};
-
-} // namespace
-
-PosixFileSystem::~PosixFileSystem()
+// The process's umask, read once: Ramtidy never changes it, and reading it costs
+// two calls that set it.
+mode_t processUmask()
 {
-    forgetFolder();
+    static const mode_t mask = [] {
+        const mode_t value = ::umask(0);
+        ::umask(value);
+        return value;
+    }();
+    return mask;
 }
 
-PosixFileSystem &PosixFileSystem::operator=(const PosixFileSystem &other)
+// Writes `bytes` as the file `name` in `folder`: a new file made beside it (never
+// through a link), flushed, then renamed over it, so a reader sees the old file or
+// the new, never a part. The file it replaces (`replaced`, null when there is none)
+// keeps its mode; a new one has 0666 less the umask, as any file. The error of the
+// call that failed, or 0.
+int writeInPlace(int folder, const QByteArray &name, const QByteArray &bytes, const struct stat *replaced)
 {
-    if (this != &other)
-        forgetFolder();
-    return *this;
-}
-
-void PosixFileSystem::forgetFolder()
-{
-    if (m_folder >= 0)
-        ::close(m_folder);
-    m_folder = -1;
-}
-
-void PosixFileSystem::prepareFolder(const QString &path)
-{
-    QString refusal;
-    const QByteArray target = followOwnLinks(native(path), refusal);
-    if (!refusal.isEmpty())
-        throw Failure(QStringLiteral("The file %1 was not written: %2").arg(path, refusal));
-    // Only the program's own folder is made: where a link leads is the user's to make.
-    makePrivateFolder(decodePath(folderOf(native(path))));
-    const QByteArray folder = folderOf(target);
-    m_folder = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (m_folder < 0) // told as a read of the file tells it
-        throw Failure(QStringLiteral("The file %1 could not be opened: %2").arg(decodePath(target), systemError()));
-    m_target = target;
-    m_name = target.mid(target.lastIndexOf('/') + 1);
-    m_umask = ::umask(0);
-    ::umask(m_umask);
-    removeLeftovers(target);
-}
-
-void PosixFileSystem::updateOwnConfig(const QString &path, qint64 maxBytes,
-                                      const std::function<QByteArray(const QByteArray &)> &change)
-{
-    int error = 0;
-    for (int attempt = 0; attempt < 2; ++attempt) {
-        const bool prepared = m_folder >= 0;
-        if (!prepared)
-            prepareFolder(path);
-        try {
-            error = saveInFolder(maxBytes, change);
-        } catch (const Failure &) {
-            forgetFolder();
-            throw;
-        }
-        if (error == 0)
-            return;
-        forgetFolder(); // the folder or a link may have changed since the first save
-        if (!prepared)
-            break;
-    }
-    throw Failure(QStringLiteral("The file %1 could not be written: %2").arg(path, systemError(error)));
-}
-
-int PosixFileSystem::saveInFolder(qint64 maxBytes, const std::function<QByteArray(const QByteArray &)> &change)
-{
-    const QString path = decodePath(m_target); // named as a read names it
-    const FolderLock lock(m_folder);
-    struct stat info { };
-    QByteArray bytes;
-    const int existing = ::openat(m_folder, m_name.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
-    if (existing < 0 && errno != ENOENT)
-        return errno;
-    if (existing >= 0) {
-        const Descriptor fd(existing);
-        const QString refusal = ::fstat(fd.get(), &info) != 0 ? systemError() : refusalOf(info, Owner::User);
-        if (!refusal.isEmpty())
-            throw Failure(QStringLiteral("The file %1 was not used: %2").arg(path, refusal));
-        if (info.st_size > maxBytes)
-            throw tooLong(path, maxBytes);
-        readAll(
-            fd.get(), maxBytes, path, [&](const char *data, qsizetype size) { bytes.append(data, size); },
-            info.st_size);
-    }
-    const QByteArray changed = change(bytes);
-    const QByteArray temporary = m_name + ".new-" + QByteArray::number(::getpid());
-    // A replaced file keeps its mode; a new one has 0666 less the umask, as any file.
-    const mode_t mode = existing >= 0 ? info.st_mode & 07777 : 0666;
+    const QByteArray temporary = name + ".new-" + QByteArray::number(::getpid());
+    const mode_t mode = replaced ? replaced->st_mode & 07777 : 0666;
     const auto create = [&] {
-        return ::openat(m_folder, temporary.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode);
+        return ::openat(folder, temporary.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode);
     };
     int created = create();
     if (created < 0 && errno == EEXIST) { // a piece left by a copy of this id that ended mid-write
-        ::unlinkat(m_folder, temporary.constData(), 0);
+        ::unlinkat(folder, temporary.constData(), 0);
         created = create();
     }
     if (created < 0)
@@ -431,17 +334,110 @@ int PosixFileSystem::saveInFolder(qint64 maxBytes, const std::function<QByteArra
     {
         const Descriptor fd(created);
         qsizetype done = 0;
-        error = writeAll(fd.get(), changed, done);
-        if (error == 0 && existing >= 0 && (mode & m_umask) != 0 && ::fchmod(fd.get(), mode) != 0)
+        error = writeAll(fd.get(), bytes, done);
+        // The create took the umask's bits off; only a mode that lost some is set again.
+        if (error == 0 && replaced && (mode & processUmask()) != 0 && ::fchmod(fd.get(), mode) != 0)
             error = errno;
         if (error == 0 && ::fsync(fd.get()) != 0)
             error = errno;
     }
-    if (error == 0 && ::renameat(m_folder, temporary.constData(), m_folder, m_name.constData()) != 0)
+    if (error == 0 && ::renameat(folder, temporary.constData(), folder, name.constData()) != 0)
         error = errno;
     if (error != 0)
-        ::unlinkat(m_folder, temporary.constData(), 0);
+        ::unlinkat(folder, temporary.constData(), 0);
     return error;
+}
+
+QByteArray nameOf(const QByteArray &path)
+{
+    return path.mid(path.lastIndexOf('/') + 1);
+}
+
+// Where the user's own link `link`, found in `folder` at the `hop`th step of a
+// save, leads; throws Failure for another's link or a chain that does not end.
+QByteArray nextLink(int folder, const QByteArray &link, int hop, const QString &file)
+{
+    const QByteArray name = nameOf(link);
+    struct stat info { };
+    QString refusal;
+    char buffer[PATH_MAX];
+    ssize_t length = -1;
+    if (hop == MaxLinkHops)
+        refusal = systemError(ELOOP);
+    else if (::fstatat(folder, name.constData(), &info, AT_SYMLINK_NOFOLLOW) != 0)
+        refusal = systemError();
+    else if (info.st_uid != ::geteuid())
+        refusal = QStringLiteral("it is a symbolic link of another user.");
+    else if ((length = ::readlinkat(folder, name.constData(), buffer, sizeof buffer)) <= 0 || length == sizeof buffer)
+        refusal = systemError(length < 0 ? errno : ENAMETOOLONG);
+    if (!refusal.isEmpty())
+        throw Failure(QStringLiteral("The file %1 was not written: %2").arg(file, refusal));
+    const QByteArray next(buffer, length);
+    return next.startsWith('/') ? next : folderOf(link) + '/' + next;
+}
+
+// Takes the lock on a folder without waiting: false while another holds it. A file
+// system without locks has no other copy's lock to wait for either.
+bool lockedOrLockless(int folder)
+{
+    while (::flock(folder, LOCK_EX | LOCK_NB) != 0) {
+        if (errno == EWOULDBLOCK)
+            return false;
+        if (errno != EINTR)
+            break;
+    }
+    return true;
+}
+
+Failure notWritten(const QString &path, int error)
+{
+    return Failure(QStringLiteral("The file %1 could not be written: %2").arg(path, systemError(error)));
+}
+
+} // namespace
+
+// Each save starts from the path as it is now, as QSettings does: a folder moved
+// away or a link pointed elsewhere since the last save is not written to. The lock
+// is on the folder the file is in, and goes with the folder's descriptor.
+bool PosixFileSystem::updateOwnConfig(const QString &path, qint64 maxBytes,
+                                      const std::function<QByteArray(const QByteArray &)> &change)
+{
+    QByteArray target = native(path);
+    for (int hop = 0;; ++hop) {
+        const QString file = decodePath(target); // named as a read names it
+        const QByteArray folderPath = folderOf(target);
+        int opened = ::open(folderPath.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (opened < 0 && errno == ENOENT && hop == 0) {
+            // Only the program's own folder is made: where a link leads is the user's to make.
+            makePrivateFolder(decodePath(folderPath));
+            opened = ::open(folderPath.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        }
+        if (opened < 0)
+            throw Failure(QStringLiteral("The file %1 could not be opened: %2").arg(file, systemError()));
+        const Descriptor folder(opened);
+        if (!lockedOrLockless(folder.get()))
+            return false;
+        const QByteArray name = nameOf(target);
+        const int existing = ::openat(folder.get(), name.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+        if (existing < 0 && errno == ELOOP) {
+            target = nextLink(folder.get(), target, hop, file); // the lock goes with the folder
+            continue;
+        }
+        if (existing < 0 && errno != ENOENT)
+            throw Failure(QStringLiteral("The file %1 could not be opened: %2").arg(file, systemError()));
+        if (!m_cleared.contains(target)) {
+            removeLeftovers(target);
+            m_cleared.insert(target);
+        }
+        struct stat info { };
+        const QByteArray bytes = existing < 0
+            ? QByteArray()
+            : readChecked(Descriptor(checkedDescriptor(existing, file, Owner::User, info)), info, file, maxBytes);
+        const int error = writeInPlace(folder.get(), name, change(bytes), existing >= 0 ? &info : nullptr);
+        if (error != 0)
+            throw notWritten(path, error);
+        return true;
+    }
 }
 
 bool PosixFileSystem::exists(const QString &path) const
@@ -563,48 +559,26 @@ std::optional<QByteArray> PosixFileSystem::readOwnConfig(const QString &path, qi
 }
 
 // QSaveFile would write through any link to its target, so the new file is made
-// here: created afresh beside the file it replaces (never through a link), then
-// renamed over it, which replaces the name itself. A reader sees the old file or
-// the new, never a part.
+// here, as every save makes it. Not locked: one file of one program's.
 void PosixFileSystem::replace(const QString &path, const QByteArray &bytes)
 {
-    const auto failed = [&path](int error) {
-        return Failure(QStringLiteral("The file %1 could not be written: %2").arg(path, systemError(error)));
-    };
     QString refusal;
     const QByteArray named = native(path);
     const QByteArray target = followOwnLinks(named, refusal);
     struct stat info { };
     const bool existed = refusal.isEmpty() && ::lstat(target.constData(), &info) == 0;
     if (refusal.isEmpty() && !existed && errno != ENOENT)
-        throw failed(errno);
+        throw notWritten(path, errno);
     if (existed)
         refusal = refusalOf(info, target == named ? Owner::UserOrRoot : Owner::User);
     if (!refusal.isEmpty())
         throw Failure(QStringLiteral("The file %1 was not written: %2").arg(path, refusal));
     removeLeftovers(target);
-    const QByteArray temporary = target + ".new-" + QByteArray::number(::getpid());
-    ::unlink(temporary.constData()); // a piece left by a copy that ended mid-write
-    // Mode 0666 less the umask, as any new file; a replaced file keeps its own.
-    const int created = ::open(temporary.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
-    if (created < 0)
-        throw failed(errno);
-    int error = 0;
-    {
-        const Descriptor fd(created);
-        qsizetype done = 0;
-        error = writeAll(fd.get(), bytes, done);
-        if (error == 0 && existed && ::fchmod(fd.get(), info.st_mode & 07777) != 0)
-            error = errno;
-        if (error == 0 && ::fsync(fd.get()) != 0)
-            error = errno;
-    }
-    if (error == 0 && ::rename(temporary.constData(), target.constData()) != 0)
-        error = errno;
-    if (error != 0) {
-        ::unlink(temporary.constData());
-        throw failed(error);
-    }
+    const Descriptor folder(::open(folderOf(target).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    const int error =
+        folder.get() < 0 ? errno : writeInPlace(folder.get(), nameOf(target), bytes, existed ? &info : nullptr);
+    if (error != 0)
+        throw notWritten(path, error);
 }
 
 void PosixFileSystem::remove(const QString &path)

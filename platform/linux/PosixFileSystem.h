@@ -2,6 +2,8 @@
 
 #include "platform/FileService.h"
 
+#include <QSet>
+
 #include <functional>
 
 // Files through POSIX calls, so that links, owners and blocking opens are under
@@ -10,19 +12,13 @@ class PosixFileSystem : public FileService {
 public:
     enum class Owner { User, UserOrRoot };
 
-    // A copy starts without what this one's saves found.
-    PosixFileSystem() = default;
-    ~PosixFileSystem() override;
-    PosixFileSystem(const PosixFileSystem &) { }
-    PosixFileSystem &operator=(const PosixFileSystem &other);
-
     // Re-reads the user's own configuration file (empty when there is none) and
-    // replaces it with what `change` makes of it, as replace() does, holding a
-    // short lock on its folder meanwhile, so that another copy's save in between
-    // is not undone. A lock still busy after about a second is not waited for.
-    // Making the folder, following the links and clearing a killed save's copy
-    // are done at the first save, and again only after a save failed.
-    void updateOwnConfig(const QString &path, qint64 maxBytes,
+    // replaces it with what `change` makes of it, as replace() does, holding a lock
+    // on its folder meanwhile, so that another copy's save in between is not undone.
+    // False, and nothing written, while another holds that lock: it is never waited
+    // for. The path and its links are followed anew at every save. The copies a
+    // killed save left beside the file go at the first save of each file.
+    bool updateOwnConfig(const QString &path, qint64 maxBytes,
                          const std::function<QByteArray(const QByteArray &)> &change);
 
     bool exists(const QString &path) const override;
@@ -55,15 +51,5 @@ public:
     QString memoryFile(const QByteArray &bytes) override;
 
 private:
-    void prepareFolder(const QString &path);
-    void forgetFolder();
-    // One read and replace in the prepared folder: 0, or the error of a call that
-    // failed. Throws Failure for what was read.
-    int saveInFolder(qint64 maxBytes, const std::function<QByteArray(const QByteArray &)> &change);
-
-    // What the first save found, kept for the next ones.
-    QByteArray m_target; // the file, after its links
-    QByteArray m_name; // its name in its folder
-    int m_folder = -1; // that folder, open for the lock and the calls relative to it
-    mode_t m_umask = 0;
+    QSet<QByteArray> m_cleared; // the files whose killed saves' copies are gone
 };

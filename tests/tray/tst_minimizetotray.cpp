@@ -240,8 +240,8 @@ void TestMinimizeToTray::startAtLogon_data()
     QTest::addColumn<bool>("storeFails");
     QTest::newRow("tick") << true << false << true << "On" << true << false;
     QTest::newRow("untick") << false << false << false << "Off" << false << false;
-    // A failure is said, and the boxes and the stored choice show what really is.
-    QTest::newRow("tick, entry not written") << true << true << false << "Off" << false << false;
+    // A failure is said, the boxes show what really is, and a refused tick stores nothing.
+    QTest::newRow("tick, entry not written") << true << true << false << "" << false << false;
     QTest::newRow("untick, entry not removed") << false << true << true << "On" << true << false;
     // The entry, which the box shows at the next start, is written all the same.
     QTest::newRow("tick, settings not written") << true << false << true << "" << true << true;
