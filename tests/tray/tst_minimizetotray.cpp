@@ -5,6 +5,7 @@
 #include "ui/Form1.h"
 
 #include <QCheckBox>
+#include <QDir>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -276,7 +277,8 @@ void TestMinimizeToTray::startAtLogon()
     QCOMPARE(m_platform->settings.values.value("Windows Startup"), stored);
     QCOMPARE(m_platform->autostart.entries.contains("ramtidy"), entry);
     if (entry)
-        QCOMPARE(m_platform->autostart.entries.value("ramtidy"), QStringLiteral("/opt/tools mem/ramtidy"));
+        QCOMPARE(m_platform->autostart.entries.value("ramtidy"),
+                 QStringLiteral("/opt/tools mem") + QDir::separator() + QStringLiteral("ramtidy"));
     QCOMPARE(m_platform->msgBox.shown.size(), fails || storeFails ? 1 : 0);
     if (fails)
         QVERIFY(m_platform->msgBox.shown[0].text.contains(QStringLiteral("ramtidy")));
