@@ -1,12 +1,12 @@
 // A skin file: any bytes someone put in the program folder.
 #include "platform/Failure.h"
 #include "platform/linux/PosixFileSystem.h"
+#include "ui/QtCss.h"
 #include "ui/SkinFramework.h"
 
 #include <QFile>
 #include <QString>
 #include <QTemporaryDir>
-#include <QtGui/private/qcssparser_p.h>
 
 #include <cstdlib>
 
@@ -47,10 +47,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         PosixFileSystem files;
         SkinFramework skin;
         skin.LoadSkin(files, file.fileName(), QString());
-        skin.setKeepFonts(true);
-        skin.setKeepSizes(true);
-        QCss::StyleSheet read;
-        if (QCss::Parser(skin.sheet()).parse(&read)) {
+        if (QtCss::declarations(skin.sheet())) {
             try {
                 skin.checkWithQt();
             } catch (const Failure &) {

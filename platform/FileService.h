@@ -42,6 +42,9 @@ public:
     virtual Text readOwnText(const QString &path, qint64 maxBytes) const = 0;
     // The bytes of a file that ships with the program: owned by the user or by root.
     virtual QByteArray readProgramFile(const QString &path, qint64 maxBytes) const = 0;
+    // The same, for a file named from a folder of the program's (a skin's picture):
+    // no step of `name` below `folder` may be a link or lead out of it.
+    virtual QByteArray readProgramFileBeneath(const QString &folder, const QString &name, qint64 maxBytes) const = 0;
 
     // The bytes of the user's own configuration file, at most `maxBytes` long,
     // through links that are the user's own to a file of theirs; nothing when no

@@ -16,7 +16,11 @@ double luminance(const QColor &colour)
 
 double Contrast::ratio(const QColor &a, const QColor &b)
 {
-    const double la = luminance(a);
+    // A translucent colour shows as its mix with what is behind it.
+    const double alpha = a.alphaF();
+    const double la = luminance(QColor::fromRgbF(a.redF() * alpha + b.redF() * (1 - alpha),
+                                                 a.greenF() * alpha + b.greenF() * (1 - alpha),
+                                                 a.blueF() * alpha + b.blueF() * (1 - alpha)));
     const double lb = luminance(b);
     return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
 }

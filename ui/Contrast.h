@@ -7,6 +7,7 @@ namespace Contrast {
 
 constexpr double MinimumForText = 4.5;
 
+// `a` as drawn over `b`: a translucent `a` counts as its mix with `b`.
 double ratio(const QColor &a, const QColor &b);
 // The preferred text colour where it is readable on the background, else black or
 // white, whichever stands out more (one of them always reaches 4.5:1).

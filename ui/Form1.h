@@ -97,6 +97,7 @@ private:
     void createButtons(QWidget *content);
     void applyColours();
     void showSkinBackground();
+    void wearSkin();
     void setTabOrder();
     void hoverOver(MousePointer shape);
     void connectHandlers();

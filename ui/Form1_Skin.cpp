@@ -5,15 +5,22 @@
 #include "platform/ProcessService.h"
 #include "ui/Contrast.h"
 #include "ui/Form1.h"
+#include "ui/FrameStyle.h"
 
 #include <QApplication>
 #include <QCheckBox>
 #include <QGroupBox>
+#include <QImage>
 #include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
 #include <QRadioButton>
+#include <QScopeGuard>
+#include <QScrollArea>
 #include <QStyle>
 
 #include <algorithm>
+#include <optional>
 
 namespace {
 
@@ -68,6 +75,54 @@ QString refusedList(const QStringList &refused)
                      : QStringLiteral("\nAnd %1 more pictures were left out.").arg(more));
 }
 
+QImage drawn(QWidget *window)
+{
+    const qreal ratio = window->devicePixelRatioF();
+    QImage image(window->size() * ratio, QImage::Format_ARGB32_Premultiplied);
+    image.setDevicePixelRatio(ratio);
+    image.fill(Qt::transparent);
+    window->render(&image);
+    return image;
+}
+
+struct Unreadable {
+    QString text;
+    double contrast;
+};
+
+// The first text of the window that does not stand out enough from what is really
+// drawn behind it, pixel by pixel: a picture, a gradient, a frame's line, or a
+// control's face; a text in a gradient, in each of its colours. A text drawn in a
+// colour that shows nowhere (transparent, or the background's own), or over what
+// nothing draws (a transparent window: the desktop's pixels are unknown), is read
+// at 1:1.
+std::optional<Unreadable> unreadableText(QWidget *window)
+{
+    const QImage withText = drawn(window);
+    const FrameStyle::Withheld withheld;
+    const QImage behind = drawn(window);
+    for (const FrameStyle::Text &text : withheld.texts()) {
+        double least = 1;
+        bool shown = false;
+        const QRect area = text.area & behind.rect();
+        for (int y = area.top(); y <= area.bottom(); ++y) {
+            for (int x = area.left(); x <= area.right(); ++x) {
+                if (withText.pixel(x, y) == behind.pixel(x, y))
+                    continue;
+                const QColor under = behind.pixelColor(x, y);
+                double contrast = under.alpha() == 255 ? 21 : 1;
+                for (const QColor &colour : text.colours)
+                    contrast = std::min(contrast, Contrast::ratio(colour, under));
+                least = shown ? std::min(least, contrast) : contrast;
+                shown = true;
+            }
+        }
+        if (least < Contrast::MinimumForText)
+            return Unreadable{text.text, least};
+    }
+    return std::nullopt;
+}
+
 } // namespace
 
 void Form1::ApplySkin()
@@ -82,13 +137,49 @@ void Form1::ApplySkin()
     showSkinBackground();
     m_skinFramework1.LoadSkin(m_platform.files, skinPath(), QString());
     m_skinFramework1.setOptions(m_skinFramework1.Options() | SkinFramework::WindowOnly);
-    m_skinFramework1.setKeepFonts(true);
-    m_skinFramework1.setKeepSizes(true);
-    m_skinFramework1.ApplyWindow(this);
-    // The skin's text colours are known now.
-    showSkinBackground();
-    if (const QStringList refused = m_skinFramework1.refusedPictures(); !refused.isEmpty())
+    wearSkin();
+    if (const QStringList refused = m_skinFramework1.leftOut(); !refused.isEmpty())
         throw Failure(refusedList(refused));
+}
+
+// Puts the loaded skin on, and takes it off again when a text would not be read.
+void Form1::wearSkin()
+{
+    // Every text is drawn through the one style, so that it can be seen what is
+    // behind it.
+    QStringList classes = classesOf(this);
+    for (QWidget *control : findChildren<QWidget *>()) {
+        if (qobject_cast<QLabel *>(control) || qobject_cast<QPushButton *>(control))
+            control->setStyle(FrameStyle::instance());
+        classes += classesOf(control);
+    }
+    m_skinFramework1.tellUnreached(classes);
+    // "#Form1" puts a picture behind the whole window: the window draws what its rule
+    // gives, and the scroll area over it (which fills the layout it holds) lets that through.
+    setAttribute(Qt::WA_StyledBackground);
+    m_scrollArea->viewport()->setAutoFillBackground(false);
+    m_scrollArea->widget()->setAutoFillBackground(false);
+    m_skinFramework1.ApplyWindow(this);
+    // A hidden check box is shown later, with the colours it has now.
+    const bool check8Hidden = m_check8->isHidden();
+    m_check8->setVisible(true);
+    // Drawn once to polish every control: polishing gives them the sheet's colours and
+    // takes the background of those it styles. Ours, which the skin's text colours
+    // decide, go over it before the texts are checked as they will show.
+    drawn(this);
+    showSkinBackground();
+    const std::optional<Unreadable> unreadable = unreadableText(this);
+    m_check8->setHidden(check8Hidden);
+    if (!unreadable)
+        return;
+    setStyleSheet(QString());
+    showSkinBackground();
+    throw Failure(QStringLiteral("The skin %1 was not worn: with it \"%2\" would stand out from what is behind it "
+                                 "only %3:1, and a text needs at least %4:1 to be read. Give that text a colour that "
+                                 "stands out from its background, or remove the file to go without a skin.")
+                      .arg(m_skinFramework1.path(), unreadable->text)
+                      .arg(unreadable->contrast, 0, 'f', 1)
+                      .arg(Contrast::MinimumForText, 0, 'f', 1));
 }
 
 // The desktop's button face, as the scheme now in force has it, unless the skin
@@ -105,7 +196,7 @@ void Form1::showSkinBackground()
         if (!takesSkinBackground(control))
             continue;
         controls.append(control);
-        skinTexts += m_skinFramework1.textColours(classesOf(control), control->objectName());
+        skinTexts += m_skinFramework1.textColours(classesOf(control), control->objectName(), control->palette());
     }
     const QColor desktopFace = QApplication::palette().color(QPalette::Button);
     const QColor candidates[] = {desktopFace, QApplication::style()->standardPalette().color(QPalette::Button),

@@ -8,6 +8,8 @@
 #include <QPointer>
 #include <QStyleOption>
 
+#include <utility>
+
 FrameStyle::FrameStyle()
     : QProxyStyle(QApplication::style()->name())
 {
@@ -23,6 +25,25 @@ QStyle *FrameStyle::instance()
 }
 
 namespace {
+
+// The texts noted while they are withheld; null while they are drawn.
+QList<FrameStyle::Text> *withheldTexts = nullptr;
+
+void withhold(QPainter *painter, const QRect &rect, const QBrush &brush, const QString &text, int flags)
+{
+    QList<QColor> colours;
+    if (const QGradient *gradient = brush.gradient()) {
+        for (const QGradientStop &stop : gradient->stops())
+            colours.append(stop.second);
+    } else {
+        colours.append(brush.color());
+    }
+    for (QColor &colour : colours)
+        colour.setAlphaF(colour.alphaF() * painter->opacity());
+    // A text may run past its rectangle where nothing clips it.
+    const QRect area = rect.united(painter->fontMetrics().boundingRect(rect, flags, text));
+    withheldTexts->append({painter->deviceTransform().mapRect(QRectF(area)).toAlignedRect(), colours, text});
+}
 
 // Black at `alpha` over `background`, as one opaque colour.
 QColor shade(const QColor &background, int alpha)
@@ -81,6 +102,34 @@ QPalette readableIndicator(QPalette palette, const QColor &behind)
 
 } // namespace
 
+FrameStyle::Withheld::Withheld()
+{
+    Q_ASSERT(!withheldTexts);
+    withheldTexts = new QList<Text>;
+}
+
+FrameStyle::Withheld::~Withheld()
+{
+    delete std::exchange(withheldTexts, nullptr);
+}
+
+QList<FrameStyle::Text> FrameStyle::Withheld::texts() const
+{
+    return *withheldTexts;
+}
+
+void FrameStyle::drawItemText(QPainter *painter, const QRect &rect, int flags, const QPalette &palette, bool enabled,
+                              const QString &text, QPalette::ColorRole textRole) const
+{
+    if (!withheldTexts) {
+        QProxyStyle::drawItemText(painter, rect, flags, palette, enabled, text, textRole);
+        return;
+    }
+    if (!text.isEmpty())
+        withhold(painter, rect, textRole == QPalette::NoRole ? painter->pen().brush() : palette.brush(textRole), text,
+                 flags);
+}
+
 void FrameStyle::drawPrimitive(PrimitiveElement element, const QStyleOption *option, QPainter *painter,
                                const QWidget *widget) const
 {
@@ -114,6 +163,13 @@ void FrameStyle::drawPrimitive(PrimitiveElement element, const QStyleOption *opt
 void FrameStyle::drawControl(ControlElement element, const QStyleOption *option, QPainter *painter,
                              const QWidget *widget) const
 {
+    // Fusion writes the bar's text itself, in the text colour where the bar is empty
+    // (as it is when a skin is put on).
+    if (element == CE_ProgressBarLabel && withheldTexts) {
+        if (const auto *bar = qstyleoption_cast<const QStyleOptionProgressBar *>(option))
+            withhold(painter, bar->rect, bar->palette.brush(QPalette::Text), bar->text, int(bar->textAlignment));
+        return;
+    }
     if (element != CE_ProgressBarGroove || baseStyle()->name() != u"fusion") {
         QProxyStyle::drawControl(element, option, painter, widget);
         return;

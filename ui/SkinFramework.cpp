@@ -2,6 +2,7 @@
 
 #include "platform/Failure.h"
 #include "platform/FileService.h"
+#include "ui/QtCss.h"
 
 #include <QApplication>
 #include <QBuffer>
@@ -13,7 +14,6 @@
 #include <QSet>
 #include <QStringDecoder>
 #include <QWidget>
-#include <QtGui/private/qcssparser_p.h>
 
 namespace {
 
@@ -121,7 +121,8 @@ public:
         return QChar();
     }
 
-    void take() { advance(); }
+    // Passes the stop readUntil() found.
+    void skipStop() { advance(); }
 
 private:
     void readQuoted(QChar quote, QString &out)
@@ -169,32 +170,6 @@ bool isPropertyName(const QString &name)
             return false;
     }
     return true;
-}
-
-bool isFontProperty(const QString &name)
-{
-    return name == u"font" || name.startsWith(u"font-");
-}
-
-// What moves a control's text or takes room from it goes whole: sizes, the box
-// around the content (padding, margin), the room between an indicator and its
-// caption, the offsets of a part (a frame's title), and an icon beside a caption.
-bool isLayoutProperty(const QString &name)
-{
-    static const QStringList names = {
-        QStringLiteral("width"),      QStringLiteral("height"),    QStringLiteral("min-width"),
-        QStringLiteral("min-height"), QStringLiteral("max-width"), QStringLiteral("max-height"),
-        QStringLiteral("spacing"),    QStringLiteral("left"),      QStringLiteral("right"),
-        QStringLiteral("top"),        QStringLiteral("bottom"),    QStringLiteral("icon"),
-        QStringLiteral("icon-size")};
-    return names.contains(name) || name.startsWith(u"padding") || name.startsWith(u"margin");
-}
-
-// A border's width, alone or in a shorthand with its style and colour.
-bool isBorderWidthProperty(const QString &name)
-{
-    static const QRegularExpression borderWidth(QStringLiteral("^border(-(top|right|bottom|left))?(-width)?$"));
-    return borderWidth.match(name).hasMatch();
 }
 
 // Whether a term is a length we read, no wider than the layout absorbs.
@@ -248,13 +223,6 @@ QString withBorderCapped(const QString &name, const QString &value)
     return capped;
 }
 
-// "qproperty-" sets a widget's property (a button's caption, say): a skin changes
-// the look, never what a control says or does.
-bool isWidgetProperty(const QString &name)
-{
-    return name.startsWith(u"qproperty-");
-}
-
 } // namespace
 
 QList<SkinFramework::Rule> SkinFramework::parse(QStringView sheet, const QString &path)
@@ -264,18 +232,21 @@ QList<SkinFramework::Rule> SkinFramework::parse(QStringView sheet, const QString
     for (reader.skipSpace(); !reader.atEnd(); reader.skipSpace()) {
         Rule rule;
         rule.line = reader.line();
+        int declarationLine = 0;
         if (reader.readUntil(u"{};", rule.selector) != u'{')
             reader.fail(QStringLiteral("a selector is not followed by \"{\"."));
         rule.selector = rule.selector.simplified();
         if (rule.selector.isEmpty())
             reader.fail(QStringLiteral("a rule has no selector."));
-        reader.take();
+        reader.skipStop();
         for (;;) {
+            reader.skipSpace();
+            declarationLine = reader.line();
             QString declaration;
             const QChar stop = reader.readUntil(u";}{", declaration);
             if (stop.isNull() || stop == u'{')
                 reader.fail(QStringLiteral("the rule for \"%1\" is not closed.").arg(rule.selector));
-            reader.take();
+            reader.skipStop();
             declaration = declaration.trimmed();
             if (!declaration.isEmpty()) {
                 const qsizetype colon = declaration.indexOf(u':');
@@ -285,6 +256,7 @@ QList<SkinFramework::Rule> SkinFramework::parse(QStringView sheet, const QString
                 if (colon < 0 || !isPropertyName(name) || value.isEmpty())
                     reader.fail(QStringLiteral("\"%1\" is not a property and its value.").arg(declaration));
                 rule.declarations.append({name, value});
+                rule.declarationLines.append(declarationLine);
             }
             if (stop == u'}')
                 break;
@@ -318,13 +290,38 @@ void SkinFramework::LoadSkin(FileService &files, const QString &path, const QStr
                           .arg(path));
     m_path = path;
     m_rules = parse(text, path);
+    m_leftOut.clear();
+    m_toldPictures.clear();
+    leaveOutRefused();
     loadPictures(files, path.left(path.lastIndexOf(u'/')));
+}
+
+// What is not a colour, background, picture or border would change what a control
+// says, its size or its place: a caption (qproperty-text), a font that no longer
+// fits, capitals, spacing, padding. Each goes, and is told.
+void SkinFramework::leaveOutRefused()
+{
+    for (Rule &rule : m_rules) {
+        for (qsizetype i = 0; i < rule.declarations.size();) {
+            const QString &name = rule.declarations[i].first;
+            if (QtCss::kindOf(name) != QtCss::Kind::Refused) {
+                ++i;
+                continue;
+            }
+            m_leftOut.append(QStringLiteral("The skin %1 sets \"%2\" at line %3, which was left out: a skin sets only "
+                                            "colours, backgrounds, pictures and borders, so that every control keeps "
+                                            "its text, size and place. Take it out of the skin.")
+                                 .arg(m_path, name)
+                                 .arg(rule.declarationLines[i]));
+            rule.declarations.removeAt(i);
+            rule.declarationLines.removeAt(i);
+        }
+    }
 }
 
 bool SkinFramework::isLeftOut(const Rule &rule, const QString &name, const QString &value) const
 {
-    return isWidgetProperty(name) || (m_keepFonts && isFontProperty(name))
-        || (m_keepSizes && (isLayoutProperty(name) || isOversizedPartPicture(rule, name, value)));
+    return QtCss::kindOf(name) == QtCss::Kind::Refused || isOversizedPartPicture(rule, name, value);
 }
 
 QString SkinFramework::wornRule(const Rule &rule) const
@@ -333,7 +330,7 @@ QString SkinFramework::wornRule(const Rule &rule) const
     for (const auto &[name, value] : rule.declarations) {
         if (isLeftOut(rule, name, value))
             continue;
-        const bool capped = m_keepSizes && isBorderWidthProperty(name);
+        const bool capped = QtCss::kindOf(name) == QtCss::Kind::BorderWidth;
         worn += u' ' + name + QStringLiteral(": ") + (capped ? withBorderCapped(name, value) : value) + u';';
     }
     return worn + QStringLiteral(" }\n");
@@ -347,61 +344,21 @@ QString SkinFramework::sheet() const
     return sheet;
 }
 
-namespace {
-
-// The pixels Qt makes of a width as it reads it: the number before "px", "em" or
-// "ex", or the whole text (a named width is read by its number in Qt's table).
-double qtPixels(const QCss::Value &value)
-{
-    QString text = value.variant.toString();
-    const bool fontRelative = text.endsWith(u"em", Qt::CaseInsensitive) || text.endsWith(u"ex", Qt::CaseInsensitive);
-    if (fontRelative || text.endsWith(u"px", Qt::CaseInsensitive))
-        text.chop(2);
-    const double number = text.toDouble();
-    return fontRelative && number > 0 ? qInf() : number;
-}
-
-// Whether Qt would draw a border wider than the layout absorbs from the declaration.
-bool isWideBorder(const QCss::Declaration &declaration)
-{
-    const bool everyValue = declaration.d->property.endsWith(u"-width", Qt::CaseInsensitive);
-    const QList<QCss::Value> &values = declaration.d->values;
-    for (qsizetype i = 0; i < values.size() && (everyValue || i == 0); ++i) {
-        const bool number = values[i].type == QCss::Value::Length || values[i].type == QCss::Value::Number;
-        if ((everyValue || number) && !(qtPixels(values[i]) <= MaxBorderPixels))
-            return true;
-    }
-    return false;
-}
-
-} // namespace
-
 // Why Qt would not wear the sheet as it was checked: it cannot read it (a window
 // then reads the whole sheet as the declarations of one rule), or it reads a
 // property that is left out. Empty when Qt wears what was checked.
 QString SkinFramework::qtReading(const QString &sheet) const
 {
-    QCss::Parser parser(sheet);
-    QCss::StyleSheet read;
-    if (!parser.parse(&read))
+    const auto declarations = QtCss::declarations(sheet);
+    if (!declarations)
         return QStringLiteral("Qt cannot read this rule.");
-    QList<QCss::StyleRule> rules = read.styleRules + read.nameIndex.values() + read.idIndex.values();
-    for (const QCss::MediaRule &media : std::as_const(read.mediaRules))
-        rules += media.styleRules;
-    QList<QCss::Declaration> declarations;
-    for (const QCss::StyleRule &rule : std::as_const(rules))
-        declarations += rule.declarations;
-    for (const QCss::PageRule &page : std::as_const(read.pageRules))
-        declarations += page.declarations;
-    for (const QCss::Declaration &declaration : std::as_const(declarations)) {
-        const QString name = declaration.d->property.toCaseFolded();
-        if (isLeftOut(Rule(), name, QString())
-            || (m_keepSizes && isBorderWidthProperty(name) && isWideBorder(declaration)))
-            return QStringLiteral("Qt reads \"%1\" there, which this skin may not set.").arg(declaration.d->property);
-        for (const QCss::Value &value : std::as_const(declaration.d->values)) {
-            if (value.type == QCss::Value::Uri && !m_pictureSizes.contains(value.variant.toString()))
-                return QStringLiteral("Qt reads a picture \"%1\" there that was not checked.")
-                    .arg(value.variant.toString());
+    for (const QtCss::Declaration &declaration : *declarations) {
+        if (declaration.kind == QtCss::Kind::Refused
+            || (declaration.kind == QtCss::Kind::BorderWidth && !(declaration.widestBorder <= MaxBorderPixels)))
+            return QStringLiteral("Qt reads \"%1\" there, which this skin may not set.").arg(declaration.property);
+        for (const QString &picture : declaration.pictures) {
+            if (!m_pictureSizes.contains(picture))
+                return QStringLiteral("Qt reads a picture \"%1\" there that was not checked.").arg(picture);
         }
     }
     return {};
@@ -463,15 +420,17 @@ void SkinFramework::ApplyWindow(QWidget *window)
 namespace {
 
 // The picture's file under the file rule; a refusal says what to do.
-QByteArray readPicture(FileService &files, const QString &path)
+QByteArray readPicture(FileService &files, const QString &folder, const QString &name)
 {
     try {
-        return files.readProgramFile(path, MaxPictureBytes);
+        return files.readProgramFileBeneath(folder, name, MaxPictureBytes);
     } catch (const Failure &failure) {
-        throw Failure(QString::fromStdString(failure.what())
-                      + QStringLiteral(" The skin is worn without this picture; put it there as a regular file of "
-                                       "yours or root's (no link, at most %1 bytes), or take it out of the skin.")
-                            .arg(MaxPictureBytes));
+        throw Failure(
+            QString::fromStdString(failure.what())
+            + QStringLiteral(
+                  " The skin is worn without this picture; put it there as a regular file of "
+                  "yours or root's (no link, nor a link on its way, at most %1 bytes), or take it out of the skin.")
+                  .arg(MaxPictureBytes));
     }
 }
 
@@ -531,7 +490,7 @@ void SkinFramework::refusePicture(const QString &key, const QString &why)
 {
     if (!m_toldPictures.contains(key)) {
         m_toldPictures.insert(key);
-        m_refusedPictures.append(why);
+        m_leftOut.append(why);
     }
 }
 
@@ -555,7 +514,7 @@ SkinFramework::Picture SkinFramework::picture(FileService &files, const QString 
     } else {
         const QString path = folder + u'/' + name;
         try {
-            const QByteArray bytes = readPicture(files, path);
+            const QByteArray bytes = readPicture(files, folder, name);
             picture.path = files.memoryFile(checkedPicture(bytes, path, picture.size));
         } catch (const Failure &failure) {
             refusePicture(name, QString::fromStdString(failure.what()));
@@ -620,8 +579,6 @@ bool SkinFramework::wearPictures(FileService &files, const QString &folder, QStr
 
 void SkinFramework::loadPictures(FileService &files, const QString &folder)
 {
-    m_refusedPictures.clear();
-    m_toldPictures.clear();
     m_pictures.clear();
     m_picturePixels = 0;
     m_pictureSizes.clear();
@@ -632,28 +589,52 @@ void SkinFramework::loadPictures(FileService &files, const QString &folder)
     }
 }
 
-QList<QColor> SkinFramework::textColours(const QStringList &classes, const QString &name) const
+namespace {
+
+// Whether a rule's selector could reach a control of these classes (its own and
+// those it derives from) and this object name: the last compound of any of its
+// selectors names such a class, or none ("*" or "#name"), and such a name, or none
+// (any name when `names` is empty).
+// Disabled text is meant to recede, so with `enabledOnly` a ":disabled" one does not.
+bool reaches(const QString &selectors, const QStringList &classes, const QStringList &names, bool enabledOnly)
 {
-    // The last compound of each selector: its class (none for "*" or "#name") and
-    // its object name. Disabled text is meant to recede, so its rules are left out.
     static const QRegularExpression combinator(QStringLiteral("[\\s>]+"));
     static const QRegularExpression compound(QStringLiteral("^(?:\\*|\\.?([A-Za-z_][\\w-]*))?(?:[^#\\s]*#([\\w-]+))?"));
+    for (const QString &selector : selectors.split(u',')) {
+        const QString last = selector.simplified().section(combinator, -1);
+        const QRegularExpressionMatch match = compound.match(last);
+        const QString type = match.captured(1);
+        const QString id = match.captured(2);
+        if ((type.isEmpty() || classes.contains(type)) && (id.isEmpty() || names.isEmpty() || names.contains(id))
+            && !(enabledOnly && last.contains(QStringLiteral(":disabled"))))
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
+void SkinFramework::tellUnreached(const QStringList &classes)
+{
+    for (const Rule &rule : std::as_const(m_rules)) {
+        if (!reaches(rule.selector, classes, {}, false))
+            m_leftOut.append(QStringLiteral("The rule for \"%1\" at line %2 of the skin %3 reaches nothing: Ramtidy's "
+                                            "window has no such control. The window itself is \"#Form1\"; a "
+                                            "background-image there puts a picture behind it.")
+                                 .arg(rule.selector)
+                                 .arg(rule.line)
+                                 .arg(m_path));
+    }
+}
+
+QList<QColor> SkinFramework::textColours(const QStringList &classes, const QString &name, const QPalette &palette) const
+{
     QList<QColor> colours;
     for (const Rule &rule : m_rules) {
-        bool applies = false;
-        for (const QString &selector : rule.selector.split(u',')) {
-            const QString last = selector.simplified().section(combinator, -1);
-            const QRegularExpressionMatch match = compound.match(last);
-            const QString type = match.captured(1);
-            const QString id = match.captured(2);
-            if ((type.isEmpty() || classes.contains(type)) && (id.isEmpty() || id == name)
-                && !last.contains(QStringLiteral(":disabled")))
-                applies = true;
-        }
-        if (!applies)
+        if (!reaches(rule.selector, classes, {name}, true))
             continue;
         for (const auto &[property, value] : rule.declarations) {
-            const QColor colour = QColor::fromString(value);
+            const QColor colour = QtCss::colour(value, palette);
             if (property == u"color" && colour.isValid())
                 colours.append(colour);
         }

@@ -4,14 +4,7 @@
 QGroupBox {
     border: 1px solid #8a9bb0;
     border-radius: 6px;
-    margin-top: 8px;
     color: #1f3a5a;
-}
-
-QGroupBox::title {
-    subcontrol-origin: margin;
-    left: 10px;
-    padding: 0 4px;
 }
 
 QLabel, QCheckBox {
@@ -42,7 +35,6 @@ QProgressBar {
     border-radius: 5px;
     background-color: #ffffff;
     color: #1f3a5a;
-    text-align: center;
 }
 
 QProgressBar::chunk {
@@ -72,5 +64,4 @@ QHeaderView::section {
     color: #1f3a5a;
     border: none;
     border-bottom: 1px solid #8a9bb0;
-    padding: 2px 6px;
 }

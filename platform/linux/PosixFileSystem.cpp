@@ -11,10 +11,12 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <linux/openat2.h>
 #include <signal.h>
 #include <sys/file.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 
 namespace {
@@ -532,6 +534,57 @@ FileService::Text PosixFileSystem::decodeUtf8(const char *data, qsizetype size, 
 QByteArray PosixFileSystem::readProgramFile(const QString &path, qint64 maxBytes) const
 {
     return readBytes(path, Owner::UserOrRoot, maxBytes);
+}
+
+namespace {
+
+// Opens `name` beneath the open folder one step at a time, none of them through a
+// link: what a kernel without openat2 (before 5.6, or a sandbox that forbids it)
+// gets instead of RESOLVE_BENEATH.
+int openStepwise(int folder, const QByteArray &name, int flags)
+{
+    const QList<QByteArray> steps = name.split('/');
+    int at = folder;
+    for (qsizetype i = 0; i + 1 < steps.size(); ++i) {
+        if (steps[i] == "..") {
+            errno = EXDEV;
+            break;
+        }
+        const int next = ::openat(at, steps[i].constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+        if (at != folder)
+            ::close(at);
+        if (next < 0)
+            return -1;
+        at = next;
+    }
+    const int fd = steps.last() == ".." ? (errno = EXDEV, -1) : ::openat(at, steps.last().constData(), flags);
+    const int error = errno;
+    if (at != folder)
+        ::close(at);
+    errno = error;
+    return fd;
+}
+
+} // namespace
+
+QByteArray PosixFileSystem::readProgramFileBeneath(const QString &folder, const QString &name, qint64 maxBytes) const
+{
+    const QString path = folder + u'/' + name;
+    const Descriptor beneath(::open(native(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (beneath.get() < 0)
+        throw Failure(QStringLiteral("The file %1 could not be opened: %2").arg(path, systemError()));
+    const int flags = O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK;
+    open_how how{};
+    how.flags = flags;
+    how.resolve = RESOLVE_BENEATH | RESOLVE_NO_SYMLINKS | RESOLVE_NO_MAGICLINKS;
+    int fd = int(::syscall(SYS_openat2, beneath.get(), native(name).constData(), &how, sizeof how));
+    if (fd < 0 && (errno == ENOSYS || errno == EPERM))
+        fd = openStepwise(beneath.get(), native(name), flags);
+    if (fd < 0 && errno == EXDEV)
+        throw Failure(QStringLiteral("The file %1 was not used: it lies outside the folder %2.").arg(path, folder));
+    struct stat info { };
+    const Descriptor file(checkedDescriptor(fd, path, Owner::UserOrRoot, info));
+    return readChecked(file, info, path, maxBytes);
 }
 
 std::optional<QByteArray> PosixFileSystem::readOwnConfig(const QString &path, qint64 maxBytes, bool rootTarget) const

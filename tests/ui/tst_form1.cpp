@@ -454,7 +454,7 @@ void TestForm1::startUpFiles()
         // repaints the label alone.
         QCOMPARE(widget->autoFillBackground(), recoloured || QByteArray(name).startsWith("lbl"));
     }
-    QCOMPARE(control<QPushButton>("PushButton5")->palette().color(QPalette::Button), QColor(Qt::white));
+    QCOMPARE(m_form->palette().color(QPalette::Button), QColor(Qt::white)); // a skin may style the buttons over it
     // The colour really shows: a blank spot of the window, between the frames.
     m_form->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));
