@@ -302,6 +302,19 @@ QByteArray Win32FileSystem::readProgramFile(const QString &path, qint64 maxBytes
     return readAll(openToRead(path, Owner::UserOrSystem, maxBytes), path, maxBytes);
 }
 
+// Every read already refuses a path whose final form differs from the one asked
+// for, which a link or junction at any step would make; what is left is a name
+// that climbs out or starts elsewhere.
+QByteArray Win32FileSystem::readProgramFileBeneath(const QString &folder, const QString &name, qint64 maxBytes) const
+{
+    const QString base = QDir::cleanPath(QDir::fromNativeSeparators(folder));
+    const QString path = QDir::cleanPath(base + u'/' + QDir::fromNativeSeparators(name));
+    if (QDir::isAbsolutePath(QDir::fromNativeSeparators(name)) || name.contains(u':')
+        || !path.startsWith(base + u'/', Qt::CaseInsensitive))
+        fail(base + u'/' + name, QStringLiteral("lies outside %1").arg(native(base)));
+    return readProgramFile(path, maxBytes);
+}
+
 // The program keeps its own settings in the registry; a configuration file is
 // read as any other file of the user's, never through a link.
 std::optional<QByteArray> Win32FileSystem::readOwnConfig(const QString &path, qint64 maxBytes, bool rootTarget) const

@@ -24,6 +24,7 @@ public:
     void checkOwnFile(const QString &path) const override;
     Text readOwnText(const QString &path, qint64 maxBytes) const override;
     QByteArray readProgramFile(const QString &path, qint64 maxBytes) const override;
+    QByteArray readProgramFileBeneath(const QString &folder, const QString &name, qint64 maxBytes) const override;
     std::optional<QByteArray> readOwnConfig(const QString &path, qint64 maxBytes,
                                             bool rootTarget = false) const override;
     void replace(const QString &path, const QByteArray &bytes) override;
