@@ -35,6 +35,13 @@ public:
     void closeOnEndOfSession(QWidget &window);
 
 private:
+    // One of each service from a system's own record, in the order Platform lists them.
+    template <typename Record> static Platform gather(Record &s)
+    {
+        return {s.memory, s.msgBox, s.shell,       s.clock,  s.settings, s.clipboard,
+                s.tray,   s.files,  s.environment, s.random, s.process,  s.autostart};
+    }
+
     struct Services;
     std::unique_ptr<Services> m_services;
 };

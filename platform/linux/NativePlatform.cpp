@@ -68,9 +68,7 @@ NativePlatform::~NativePlatform() = default;
 
 Platform NativePlatform::services()
 {
-    Services &s = *m_services;
-    return {s.memory, s.msgBox, s.shell,       s.clock,  s.settings, s.clipboard,
-            s.tray,   s.files,  s.environment, s.random, s.process,  s.autostart};
+    return gather(*m_services);
 }
 
 // Until the loop runs, a signal ends the process where it stands.

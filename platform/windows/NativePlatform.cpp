@@ -45,9 +45,7 @@ NativePlatform::~NativePlatform() = default;
 
 Platform NativePlatform::services()
 {
-    Services &s = *m_services;
-    return {s.memory, s.msgBox, s.shell,       s.clock,  s.settings, s.clipboard,
-            s.tray,   s.files,  s.environment, s.random, s.process,  s.autostart};
+    return gather(*m_services);
 }
 
 // Windows asks a program to end with the session before it ends it; the window
