@@ -33,14 +33,11 @@ SELECTED_ROW = (300, 173)  # the second row, selected at the first start
 
 @unittest.skipUnless(DIST, "RAMTIDY_WINDOWS_DIST names the program laid out by `make windows`")
 class OnWine(unittest.TestCase):
-    def wine(self, *args, timeout=60):
-        return subprocess.run(["wine", *args], env=self.env, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL,
-                              text=True, timeout=timeout)
-
     def reg(self, key, value):
         """The data of a string value as reg.exe reads it, or None."""
-        result = self.wine("reg", "query", key, "/v", value)
-        found = re.search(r"REG_SZ\s+(.*)", result.stdout) if result.returncode == 0 else None
+        out = subprocess.run(["wine", "reg", "query", key, "/v", value], env=self.env, stdout=subprocess.PIPE,
+                             stderr=subprocess.DEVNULL, text=True, timeout=60).stdout
+        found = re.search(r"REG_SZ\s+(.*)", out)
         return found.group(1).strip() if found else None
 
     def pixel(self, session, wid, point):
@@ -48,23 +45,16 @@ class OnWine(unittest.TestCase):
                              env=session.env, stdout=subprocess.PIPE, text=True, timeout=20).stdout
         return tuple(int(v) for v in re.search(r"\((\d+),(\d+),(\d+)", out).groups())
 
-    def tray_icon(self, session):
-        """A small viewable window docked in the tray host: Wine's XEmbed icon."""
+    def viewable(self, session, small):
+        """(x, y, width, height) of a viewable window in the screen's bottom right: Wine's docked tray
+        icon when `small`, else its balloon; or None."""
         for wid in session._quiet(["xdotool", "search", "--onlyvisible", "--name", ""]).stdout.split():
             info = session.window_info(wid)
-            if info.get("Map State") == "IsViewable" and int(info.get("Width", 999)) <= 64 \
-                    and int(info.get("Height", 999)) <= 64 and int(info.get("Absolute upper-left Y", 0)) > 700:
-                return wid, info
-        return None
-
-    def balloon(self, session):
-        """A viewable window wider than an icon in the screen's bottom right quarter."""
-        for wid in session._quiet(["xdotool", "search", "--onlyvisible", "--name", ""]).stdout.split():
-            info = session.window_info(wid)
-            if info.get("Map State") == "IsViewable" and 64 < int(info.get("Width", 0)) < 640 \
-                    and int(info.get("Absolute upper-left Y", 0)) > 400 \
-                    and int(info.get("Absolute upper-left X", 0)) > 640:
-                return wid
+            box = tuple(int(info.get(k, 0)) for k in ("Absolute upper-left X", "Absolute upper-left Y", "Width",
+                                                        "Height"))
+            if info.get("Map State") == "IsViewable" and box[0] > 640 and box[1] > 400 \
+                    and (box[2] <= 64 and box[3] <= 64 and box[1] > 700 if small else 64 < box[2] < 640):
+                return box
         return None
 
     def test_the_program_on_wine(self):
@@ -114,15 +104,14 @@ class OnWine(unittest.TestCase):
             wait_until(lambda: self.reg(RUN, "ramtidy.exe") is None, 20, "the Run value to go")
 
             # Minimized, the window hides in the tray; a click on the icon brings it back.
-            wait_until(lambda: self.tray_icon(session) is not None, 20, "the icon in the tray")
-            icon, info = self.tray_icon(session)
+            wait_until(lambda: self.viewable(session, small=True), 20, "the icon in the tray")
+            x, y, width, height = self.viewable(session, small=True)
             session.xdotool("windowminimize", wid)
             wait_until(lambda: session.window_info(wid).get("Map State") != "IsViewable", 20, "the window to hide")
             session.screenshot(os.path.join(ARTIFACTS, "windows-hidden.png"))
             # Wine draws the one-time balloon over the icon; the click is meant for the icon.
-            wait_until(lambda: not self.balloon(session), 60, "the balloon to go")
-            session.xdotool("mousemove", str(int(info["Absolute upper-left X"]) + int(info["Width"]) // 2),
-                            str(int(info["Absolute upper-left Y"]) + int(info["Height"]) // 2))
+            wait_until(lambda: not self.viewable(session, small=False), 60, "the balloon to go")
+            session.xdotool("mousemove", str(x + width // 2), str(y + height // 2))
             time.sleep(0.3)
             session.xdotool("click", "1")
             wait_until(lambda: session.window_info(wid).get("Map State") == "IsViewable", 20, "the window to return")

@@ -15,9 +15,6 @@ public:
     QMap<QString, QString> readAll() const override;
     void write(const QString &key, const QString &value) override;
 
-    // The key's path under its root.
-    const QString &path() const { return m_path; }
-
 private:
     HKEY__ *m_root;
     QString m_path;

@@ -13,24 +13,21 @@ class TestRunKeyAutostart : public QObject {
     Q_OBJECT
 
 private slots:
-    void init();
-    void cleanup();
     void tickAndUntick_data();
     void tickAndUntick();
-
-private:
-    QString path(const char *root, const QString &under = QString()) const;
-    QString m_key;
 };
 
 namespace {
 
 const QString Exe = QStringLiteral("C:\\Program Files\\Ramtidy\\ramtidy.exe");
+const QString Name = QStringLiteral("ramtidy.exe");
+const QString Base = QStringLiteral("Software\\Ramtidy tests %1").arg(QRandomGenerator::global()->generate());
 
-QString regData(const QString &key, const QString &value)
+QString regData(const QString &root)
 {
     QProcess reg;
-    reg.start(QStringLiteral("reg"), {QStringLiteral("query"), key, QStringLiteral("/v"), value});
+    reg.start(QStringLiteral("reg"),
+              {QStringLiteral("query"), root + u'\\' + Base + QStringLiteral("\\Run"), QStringLiteral("/v"), Name});
     if (!reg.waitForFinished(30000) || reg.exitCode() != 0)
         return QString();
     const QString out = QString::fromLocal8Bit(reg.readAllStandardOutput());
@@ -39,68 +36,50 @@ QString regData(const QString &key, const QString &value)
 
 } // namespace
 
-void TestRunKeyAutostart::init()
-{
-    m_key = QStringLiteral("Software\\Ramtidy tests %1\\Run").arg(QRandomGenerator::global()->generate());
-}
-
-void TestRunKeyAutostart::cleanup()
-{
-    for (const char *root : {"HKEY_LOCAL_MACHINE", "HKEY_CURRENT_USER"})
-        QSettings(path(root, QStringLiteral("..")), QSettings::NativeFormat).clear();
-}
-
-QString TestRunKeyAutostart::path(const char *root, const QString &under) const
-{
-    QString key = m_key;
-    if (under == u"..")
-        key = key.section(u'\\', 0, 1);
-    else if (!under.isEmpty())
-        key = key.section(u'\\', 0, 1) + QStringLiteral("\\Explorer\\StartupApproved\\Run");
-    return QLatin1String(root) + u'\\' + key;
-}
-
 void TestRunKeyAutostart::tickAndUntick_data()
 {
-    QTest::addColumn<QString>("before"); // "", "machine off", "user off", "machine other"
+    QTest::addColumn<bool>("user");
+    QTest::addColumn<QString>("data"); // what is there before; empty: nothing
+    QTest::addColumn<int>("switchByte"); // Task Manager's first byte, odd while off; 0: no switch
     QTest::addColumn<bool>("shownBefore");
-    QTest::newRow("nothing there") << "" << false;
-    QTest::newRow("turned off in Task Manager") << "machine off" << false;
-    QTest::newRow("the user's own, turned on again") << "user on" << true;
-    QTest::newRow("another program under the name") << "machine other" << false;
+    QTest::newRow("nothing there") << false << "" << 0 << false;
+    QTest::newRow("turned off in Task Manager") << false << Exe << 3 << false;
+    QTest::newRow("the user's own, turned on again") << true << Exe << 2 << true;
+    QTest::newRow("another program under the name") << false << "C:\\Other\\ramtidy.exe" << 0 << false;
 }
 
 void TestRunKeyAutostart::tickAndUntick()
 {
-    QFETCH(QString, before);
+    QFETCH(bool, user);
+    QFETCH(QString, data);
+    QFETCH(int, switchByte);
     QFETCH(bool, shownBefore);
-    const QString name = QStringLiteral("ramtidy.exe");
-    const char *root = before.startsWith(u"user") ? "HKEY_CURRENT_USER" : "HKEY_LOCAL_MACHINE";
-    if (!before.isEmpty()) {
-        QSettings run(path(root), QSettings::NativeFormat);
-        run.setValue(name, before.endsWith(u"other") ? QStringLiteral("C:\\Other\\ramtidy.exe") : Exe);
-        // Task Manager's switch: twelve bytes, the first odd while the program is off.
-        QByteArray state(12, '\0');
-        state[0] = before.endsWith(u"off") ? 3 : 2;
+    const HKEY root = user ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE;
+    const auto cleanup = qScopeGuard([] {
+        for (const char *name : {"HKEY_LOCAL_MACHINE\\", "HKEY_CURRENT_USER\\"})
+            QSettings(QLatin1String(name) + Base, QSettings::NativeFormat).clear();
+    });
+    if (!data.isEmpty())
+        QSettings((user ? "HKEY_CURRENT_USER\\" : "HKEY_LOCAL_MACHINE\\") + Base + QStringLiteral("\\Run"),
+                  QSettings::NativeFormat)
+            .setValue(Name, data);
+    if (switchByte) {
         HKEY approved = nullptr;
-        const QString approvedKey = path(root, QStringLiteral("approved")).section(u'\\', 1);
-        RegCreateKeyExW(before.startsWith(u"user") ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE,
-                        reinterpret_cast<const wchar_t *>(approvedKey.utf16()), 0, nullptr, 0, KEY_SET_VALUE, nullptr,
+        const QString path = Base + QStringLiteral("\\Explorer\\StartupApproved\\Run");
+        RegCreateKeyExW(root, reinterpret_cast<const wchar_t *>(path.utf16()), 0, nullptr, 0, KEY_SET_VALUE, nullptr,
                         &approved, nullptr);
-        RegSetValueExW(approved, L"ramtidy.exe", 0, REG_BINARY, reinterpret_cast<const BYTE *>(state.constData()), 12);
+        const BYTE state[12] = {BYTE(switchByte)};
+        RegSetValueExW(approved, L"ramtidy.exe", 0, REG_BINARY, state, sizeof state);
         RegCloseKey(approved);
     }
-    RunKeyAutostart entries(m_key, HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER);
-    QCOMPARE(entries.startsAtLogon(name, Exe), shownBefore);
-
-    entries.writeEntry(name, Exe);
-    QVERIFY(entries.startsAtLogon(name, Exe));
-    QCOMPARE(regData(path("HKEY_LOCAL_MACHINE"), name), Exe);
-
-    entries.removeEntry(name);
-    QVERIFY(!entries.startsAtLogon(name, Exe));
-    QCOMPARE(regData(path("HKEY_LOCAL_MACHINE"), name), QString());
-    QCOMPARE(regData(path("HKEY_CURRENT_USER"), name), QString());
+    RunKeyAutostart entries(Base + QStringLiteral("\\Run"), HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER);
+    QCOMPARE(entries.startsAtLogon(Name, Exe), shownBefore);
+    entries.writeEntry(Name, Exe);
+    QVERIFY(entries.startsAtLogon(Name, Exe));
+    QCOMPARE(regData(QStringLiteral("HKEY_LOCAL_MACHINE")), Exe);
+    entries.removeEntry(Name);
+    QVERIFY(!entries.startsAtLogon(Name, Exe));
+    QCOMPARE(regData(QStringLiteral("HKEY_LOCAL_MACHINE")) + regData(QStringLiteral("HKEY_CURRENT_USER")), QString());
 }
 
 QTEST_GUILESS_MAIN(TestRunKeyAutostart)

@@ -15,8 +15,7 @@ class TestWin32FileSystem : public QObject {
 private slots:
     void linksRefused_data();
     void linksRefused();
-    void appendKeepsWholeLines();
-    void boundsAndReplace();
+    void wholeFiles();
 };
 
 namespace {
@@ -65,39 +64,26 @@ void TestWin32FileSystem::linksRefused()
     check("replace", [&] { files.replace(path, "whole\r\n"); });
 }
 
-void TestWin32FileSystem::appendKeepsWholeLines()
-{
-    QTemporaryDir scratch;
-    const QString log = scratch.filePath(QStringLiteral("Ramtidy.txt"));
-    Win32FileSystem files;
-    files.append(log, "RAM Memory was freed at 12/10/2026 1:00:00 PM\r\n");
-    files.append(log, "second\r\n");
-    QFile written(log);
-    QVERIFY(written.open(QIODevice::ReadOnly));
-    QCOMPARE(written.readAll(), QByteArray("RAM Memory was freed at 12/10/2026 1:00:00 PM\r\nsecond\r\n"));
-    const FileService::Text text = files.readOwnText(log, 1000);
-    QCOMPARE(text.text, QStringLiteral("RAM Memory was freed at 12/10/2026 1:00:00 PM\r\nsecond\r\n"));
-    QVERIFY(!text.replacedInvalidBytes);
-    files.append(log, "\xff\r\n");
-    QVERIFY(files.readOwnText(log, 1000).replacedInvalidBytes);
-}
-
-void TestWin32FileSystem::boundsAndReplace()
+// Lines appended whole, a file replaced whole with no copy left, the size bound.
+void TestWin32FileSystem::wholeFiles()
 {
     QTemporaryDir scratch;
     const QString file = scratch.filePath(QStringLiteral("o.cjs"));
     Win32FileSystem files;
-    files.replace(file, QByteArray(100, 'a'));
+    files.append(file, "line\r\n");
+    files.append(file, "\xff\r\n");
+    const FileService::Text text = files.readOwnText(file, 100);
+    QCOMPARE(text.text, QString::fromUtf8("line\r\n\xff\r\n"));
+    QVERIFY(text.replacedInvalidBytes);
     files.replace(file, QByteArray(10, 'b'));
     QCOMPARE(files.readProgramFile(file, 10), QByteArray(10, 'b'));
     QVERIFY(failureOf([&] { files.readProgramFile(file, 9); }).contains(QLatin1String("larger than 9 bytes")));
     QCOMPARE(QDir(scratch.path()).entryList(QDir::Files), QStringList{QStringLiteral("o.cjs")}); // no copy left
     QVERIFY(failureOf([&] { files.readProgramFile(scratch.path(), 10); }).contains(QLatin1String("not a regular")));
-    const QString kept = files.memoryFile("picture");
-    QFile sealed(kept);
+    QFile sealed(files.memoryFile("picture"));
     QVERIFY(sealed.open(QIODevice::ReadOnly));
     QCOMPARE(sealed.readAll(), QByteArray("picture"));
-    QVERIFY(!QFile(kept).open(QIODevice::WriteOnly)); // held against writers
+    QVERIFY(!QFile(sealed.fileName()).open(QIODevice::WriteOnly)); // held against writers
 }
 
 QTEST_GUILESS_MAIN(TestWin32FileSystem)
