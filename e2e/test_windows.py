@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
-"""Ramtidy for Windows, end to end: the cross-built program laid out as `make windows`
-lays it out, run under Wine in a fresh prefix, on a private X server with a tray host.
-What it writes is read back from Wine's own registry (reg.exe) and files."""
+"""Ramtidy for Windows, end to end: the installer `make windows` makes, run silently under
+Wine in a fresh prefix, on a private X server with a tray host; the installed program
+used, then uninstalled. What they write is read back from Wine's own registry (reg.exe)
+and files."""
 import glob
 import os
 import re
@@ -10,17 +11,20 @@ import subprocess
 import sys
 import time
 import unittest
+from pathlib import Path
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from xsession import XSession, wait_until  # noqa: E402
 
 HERE = os.path.dirname(os.path.abspath(__file__))
-DIST = os.environ.get("RAMTIDY_WINDOWS_DIST", "")
+SETUP = os.environ.get("RAMTIDY_WINDOWS_SETUP", "")
 ARTIFACTS = os.environ.get("RAMTIDY_ARTIFACTS", "e2e-artifacts")
 SKIN = os.path.join(HERE, "..", "packaging", "skin", "o.cjs")
 SETTINGS = r"HKCU\Software\VB and VBA Program Settings\Corvane\Ramtidy"
 RUN = r"HKLM\Software\Microsoft\Windows\CurrentVersion\Run"
 PROGRAM = r"C:\Program Files\Ramtidy\ramtidy.exe"
+UNINSTALLER = r"C:\Program Files\Ramtidy\uninstall.exe"
+UNINSTALL = r"HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Ramtidy"
 
 # Centres of the controls in client coordinates. The list's rows sit a few pixels lower
 # than on Linux: Windows' header is taller.
@@ -31,7 +35,7 @@ CHECK4 = (147, 268)
 SELECTED_ROW = (300, 173)  # the second row, selected at the first start
 
 
-@unittest.skipUnless(DIST, "RAMTIDY_WINDOWS_DIST names the program laid out by `make windows`")
+@unittest.skipUnless(SETUP, "RAMTIDY_WINDOWS_SETUP names the installer `make windows` makes")
 class OnWine(unittest.TestCase):
     def reg(self, key, value):
         """The data of a string value as reg.exe reads it, or None."""
@@ -64,7 +68,13 @@ class OnWine(unittest.TestCase):
                            check=True, timeout=300)
             self.env = dict(session.env, WINEPREFIX=prefix, WINEDEBUG="-all", WINEDLLOVERRIDES="mscoree,mshtml=")
             folder = os.path.join(prefix, "drive_c", "Program Files", "Ramtidy")
-            shutil.copytree(DIST, folder)
+            menu = os.path.join(prefix, "drive_c", "ProgramData", "Microsoft", "Windows", "Start Menu", "Programs",
+                                "Ramtidy.lnk")
+            subprocess.run(["wine", SETUP, "/S"], env=self.env, check=True, timeout=300)
+            wait_until(lambda: os.path.exists(os.path.join(folder, "uninstall.exe")), 60, "the installer")
+            installed = sorted(os.listdir(folder))
+            self.assertTrue(os.path.exists(menu))
+            self.assertEqual(self.reg(UNINSTALL, "UninstallString"), f'"{UNINSTALLER}"')
             os.makedirs(os.path.join(folder, "x"))
             shutil.copy(SKIN, os.path.join(folder, "x", "o.cjs"))
             session.spawn("ramtidy", ["wine", PROGRAM], env=self.env)
@@ -86,8 +96,8 @@ class OnWine(unittest.TestCase):
             # A free: one CR LF line in Wine's %TEMP%.
             click(FREE_NOW)
             logs = lambda: glob.glob(os.path.join(prefix, "drive_c", "users", "*", "Temp", "Ramtidy.txt"))  # noqa
-            wait_until(lambda: logs() and open(logs()[0], "rb").read().endswith(b"\r\n"), 20, "the history line")
-            self.assertRegex(open(logs()[0], "rb").read(), rb"^RAM Memory was freed at [^\r\n]+\r\n$")
+            wait_until(lambda: logs() and Path(logs()[0]).read_bytes().endswith(b"\r\n"), 20, "the history line")
+            self.assertRegex(Path(logs()[0]).read_bytes(), rb"^RAM Memory was freed at [^\r\n]+\r\n$")
 
             # The choices go to the registry as string values.
             click(FIRST_ROW)
@@ -102,20 +112,35 @@ class OnWine(unittest.TestCase):
             self.assertEqual(self.reg(SETTINGS, "Windows Startup"), "On")
             click(CHECK4)
             wait_until(lambda: self.reg(RUN, "ramtidy.exe") is None, 20, "the Run value to go")
+            click(CHECK4)  # left ticked, for the uninstaller to take away
+            wait_until(lambda: self.reg(RUN, "ramtidy.exe") == PROGRAM, 20, "the Run value")
 
-            # Minimized, the window hides in the tray; a click on the icon brings it back.
+            # Minimized, the window hides, its icon left in the tray. (Bringing it back with a
+            # click on the icon is left to tst_minimizetotray: Wine's docked icon window often
+            # gets no pointer event at all from the X server, traced with WINEDEBUG=+systray.)
             wait_until(lambda: self.viewable(session, small=True), 20, "the icon in the tray")
-            x, y, width, height = self.viewable(session, small=True)
             session.xdotool("windowminimize", wid)
             wait_until(lambda: session.window_info(wid).get("Map State") != "IsViewable", 20, "the window to hide")
             session.screenshot(os.path.join(ARTIFACTS, "windows-hidden.png"))
-            # Wine draws the one-time balloon over the icon; the click is meant for the icon.
-            wait_until(lambda: not self.viewable(session, small=False), 60, "the balloon to go")
-            session.xdotool("mousemove", str(x + width // 2), str(y + height // 2))
-            time.sleep(0.3)
-            session.xdotool("click", "1")
-            wait_until(lambda: session.window_info(wid).get("Map State") == "IsViewable", 20, "the window to return")
-            session.screenshot(os.path.join(ARTIFACTS, "windows-restored.png"))
+            self.assertTrue(self.viewable(session, small=True))
+
+            # The uninstaller takes nothing while the program runs and cannot be deleted: it
+            # asks, and a silent one gives up.
+            subprocess.run(["wine", UNINSTALLER, "/S", r"_?=C:\Program Files\Ramtidy"], env=self.env, timeout=120)
+            self.assertEqual(sorted(os.listdir(folder)), sorted(installed + ["x"]))
+            self.assertEqual(self.reg(RUN, "ramtidy.exe"), PROGRAM)
+
+            # Uninstalled: the program, its files, its Start menu entry and its Run value go;
+            # the user's choices and skin stay.
+            subprocess.run(["wine", "taskkill", "/f", "/im", "ramtidy.exe"], env=self.env, timeout=60,
+                           stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+            subprocess.run(["wine", UNINSTALLER, "/S"], env=self.env, check=True, timeout=120)
+            wait_until(lambda: not os.path.exists(os.path.join(folder, "uninstall.exe")), 60, "the uninstaller")
+            self.assertEqual(os.listdir(folder), ["x"])
+            self.assertFalse(os.path.exists(menu))
+            self.assertIsNone(self.reg(RUN, "ramtidy.exe"))
+            self.assertIsNone(self.reg(UNINSTALL, "UninstallString"))
+            self.assertEqual(self.reg(SETTINGS, "OftenIndex"), "1")
 
 
 if __name__ == "__main__":

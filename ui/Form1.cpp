@@ -17,11 +17,14 @@
 #include <QFocusFrame>
 #include <QGroupBox>
 #include <QHeaderView>
+#include <QImage>
 #include <QLabel>
+#include <QPainter>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollArea>
+#include <QStyleOptionHeader>
 #include <QTreeWidget>
 
 #include <algorithm>
@@ -57,6 +60,28 @@ QPalette readable(QPalette palette)
             palette.setColor(group, text,
                              Contrast::readableOn(palette.color(group, background), palette.color(group, text)));
     }
+    return palette;
+}
+
+// A native style (Qt's Windows style, for one) may draw a header's face from the
+// system's theme whatever the palette says, a light face under a dark scheme's white
+// text: the caption is made readable on the face the style really draws.
+QPalette readableHeader(const QHeaderView *header, QPalette palette)
+{
+    QStyleOptionHeader option;
+    option.initFrom(header);
+    option.palette = palette;
+    option.rect = QRect(0, 0, 32, header->fontMetrics().height() + 8);
+    option.state |= QStyle::State_Raised | QStyle::State_Horizontal;
+    QImage face(option.rect.size(), QImage::Format_ARGB32_Premultiplied);
+    face.fill(palette.color(QPalette::Button));
+    QPainter painter(&face);
+    header->style()->drawControl(QStyle::CE_HeaderSection, &option, &painter, header);
+    painter.end();
+    const QColor drawn = face.pixelColor(option.rect.center());
+    for (const QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive})
+        palette.setColor(group, QPalette::ButtonText,
+                         Contrast::readableOn(drawn, palette.color(group, QPalette::ButtonText)));
     return palette;
 }
 
@@ -384,6 +409,7 @@ void Form1::applyColours()
     setPalette(whiteLook(desktop));
     // The list keeps the desktop's window colours.
     m_listView1->setPalette(readable(desktop));
+    m_listView1->header()->setPalette(readableHeader(m_listView1->header(), readable(desktop)));
     if (m_skinBackground) {
         // The skin's own colours go over ours again, then its background.
         setStyleSheet(styleSheet());

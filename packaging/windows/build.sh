@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # `make windows`: Ramtidy for 64-bit Windows, cross-built with mingw-w64 against a
-# Qt built once from Debian's source, laid out in <build>/dist. Extra arguments are
+# Qt built once from Debian's source, laid out in <build>/dist,
+# and its installer <build>/ramtidy-<version>-setup.exe. Extra arguments are
 # targets to build besides the program (`all` for the tests too).
 set -euo pipefail
 build="$1"
@@ -17,3 +18,5 @@ cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
   -DQT_HOST_PATH=/usr -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake >/dev/null
 cmake --build "$build" --target ramtidy "$@"
 bash "$here/deploy.sh" "$build/ramtidy.exe" "$qt" "$build/dist"
+version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")
+bash "$here/installer.sh" "$build/dist" "$build/ramtidy-$version-setup.exe" "$version"

@@ -8,6 +8,8 @@ packages=(
   g++-mingw-w64-x86-64-posix dpkg-dev
   # Qt's host tools (moc, rcc, uic) of the same version as the source
   qt6-base-dev qt6-base-dev-tools cmake ninja-build
+  # the installer
+  nsis
   # running and testing under Wine, on a private X server with a tray host
   wine wine64 fonts-liberation2 xvfb xauth openbox trayer xdotool x11-utils imagemagick python3 python3-xlib
 )

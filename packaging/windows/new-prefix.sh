@@ -10,4 +10,8 @@ wineboot -i >/dev/null 2>&1
 wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
 # Arial as Windows has it: Wine ships none, so its metric twin from fontconfig stands in.
 wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v Arial /t REG_SZ /d 'Liberation Sans' /f >/dev/null 2>&1
+# Qt's offscreen platform reads fonts from one folder, not from Windows: Liberation
+# Sans alone, so that its "Sans Serif" is a proportional face, not the first file found.
+mkdir "$prefix/offscreen-fonts"
+ln -s /usr/share/fonts/truetype/liberation2/LiberationSans-*.ttf "$prefix/offscreen-fonts/"
 wineserver -w

@@ -9,5 +9,12 @@ gcc_dlls=$(dirname "$(x86_64-w64-mingw32-g++-posix -print-file-name=libstdc++-6.
 to_windows() { printf 'Z:%s' "${1//\//\\}"; }
 export WINEPATH="$(to_windows "$RAMTIDY_QT_WINDOWS/bin");$(to_windows "$gcc_dlls");$(to_windows /usr/x86_64-w64-mingw32/lib)"
 export QT_PLUGIN_PATH="$(to_windows "$RAMTIDY_QT_WINDOWS/plugins")"
+# The fonts a test on Qt's offscreen platform gets (new-prefix.sh).
+export QT_QPA_FONTDIR="$(to_windows "$WINEPREFIX/offscreen-fonts")"
+# Wine hands no QT_ variable of the host to a Windows program, only WINEQT_ ones,
+# under their own names.
+for name in $(compgen -e); do
+  [[ $name == QT_* ]] && export "WINE$name=${!name}"
+done
 export WINEDEBUG="${WINEDEBUG:--all}"
 exec wine "$@"

@@ -4,6 +4,7 @@
 #include <QAccessible>
 #include <QApplication>
 #include <QClipboard>
+#include <QDir>
 #include <QLabel>
 #include <QMessageBox>
 #include <QScreen>
@@ -147,9 +148,12 @@ int main(int argc, char *argv[])
 {
     const QByteArray config =
         R"({"windowFrameMargins": true, "screens": [{"name": "large", "x": 640, "width": 1400, "height": 1000}, {"name": "small", "width": 640, "height": 480}]})";
-    QTemporaryFile screens;
+    // Named relative to the working folder: the platform's arguments are split at
+    // colons, and a Windows path has one after its drive.
+    QTemporaryFile screens(QStringLiteral("screens-XXXXXX.json"));
     if (screens.open() && screens.write(config) == config.size() && screens.flush())
-        qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" + QFile::encodeName(screens.fileName()));
+        qputenv("QT_QPA_PLATFORM",
+                "offscreen:configfile=" + QFile::encodeName(QDir::current().relativeFilePath(screens.fileName())));
     QApplication app(argc, argv);
     TestQtMessageBox test;
     return QTest::qExec(&test, argc, argv);
