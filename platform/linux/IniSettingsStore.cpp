@@ -168,80 +168,116 @@ int digitOf(char c, int base)
     return base == 16 && lower >= 'a' && lower <= 'f' ? lower - 'a' + 10 : -1;
 }
 
-// The text QSettings makes of a value, unescaped and unquoted; nothing when it
-// makes a list of it.
-std::optional<QString> unescapedValue(QByteArrayView value)
+// Reads a value as QSettings does: escapes, quotes, and the blanks around it.
+class ValueReader {
+public:
+    explicit ValueReader(QByteArrayView value)
+        : m_value(value)
+    {
+    }
+    // The text, unescaped and unquoted; nothing when QSettings makes a list of it.
+    std::optional<QString> read();
+
+private:
+    bool atEnd() const { return m_at >= m_value.size(); }
+    void skipBlanks();
+    bool escape();
+    bool number(int base, char16_t code);
+    void plainRun();
+
+    QByteArrayView m_value;
+    QString m_text;
+    QStringDecoder m_utf8{QStringDecoder::Utf8}; // one decoder: a sequence may be split by an escape
+    qsizetype m_at = 0;
+    qsizetype m_keep = 0; // blanks before this stay at the end
+    bool m_inQuotes = false;
+    bool m_quoted = false;
+};
+
+std::optional<QString> ValueReader::read()
+{
+    skipBlanks();
+    while (!atEnd()) {
+        const char c = m_value[m_at];
+        if (c == '\\') {
+            ++m_at;
+            if (!escape())
+                return m_text; // the value ends inside an escape, its blanks kept
+        } else if (c == '"') {
+            ++m_at;
+            m_quoted = true;
+            m_inQuotes = !m_inQuotes;
+            if (!m_inQuotes)
+                skipBlanks();
+        } else if (c == ',' && !m_inQuotes) {
+            return std::nullopt;
+        } else {
+            plainRun();
+        }
+    }
+    while (!m_quoted && m_text.size() > m_keep && (m_text.back() == u' ' || m_text.back() == u'\t'))
+        m_text.chop(1);
+    return m_text;
+}
+
+void ValueReader::skipBlanks()
+{
+    while (!atEnd() && (m_value[m_at] == ' ' || m_value[m_at] == '\t'))
+        ++m_at;
+    m_keep = m_text.size();
+}
+
+// The escape after a backslash; whether anything follows it.
+bool ValueReader::escape()
 {
     static constexpr char Escapes[][2] = {{'a', '\a'}, {'b', '\b'}, {'f', '\f'}, {'n', '\n'},  {'r', '\r'}, {'t', '\t'},
                                           {'v', '\v'}, {'"', '"'},  {'?', '?'},  {'\'', '\''}, {'\\', '\\'}};
-    QString text;
-    QStringDecoder utf8(QStringDecoder::Utf8); // one decoder: a sequence may be split by an escape
-    bool inQuotes = false;
-    bool quoted = false;
-    qsizetype i = 0;
-    qsizetype keep = 0; // blanks before this stay at the end
-    const auto skipBlanks = [&] {
-        while (i < value.size() && (value[i] == ' ' || value[i] == '\t'))
-            ++i;
-        keep = text.size();
-    };
-    // A character code in `base` from `i` on, its digits while they last (the code
-    // wraps at 16 bits); whether anything follows it.
-    const auto number = [&](int base, char16_t code) {
-        for (; i < value.size() && digitOf(value[i], base) >= 0; ++i)
-            code = char16_t(code * base + digitOf(value[i], base));
-        text += QChar(code);
-        keep = text.size();
-        return i < value.size();
-    };
-    skipBlanks();
-    while (i < value.size()) {
-        const char c = value[i];
-        if (c == '\\') {
-            if (++i >= value.size())
-                return text;
-            const char e = value[i++];
-            const auto *simple = std::find_if(std::begin(Escapes), std::end(Escapes),
-                                              [e](const char(&pair)[2]) { return pair[0] == e; });
-            if (simple != std::end(Escapes)) {
-                text += QLatin1Char(simple[0][1]);
-                keep = text.size();
-                continue;
-            }
-            if (e == 'x' && i >= value.size())
-                return text;
-            if (e == 'x' && digitOf(value[i], 16) >= 0) {
-                if (!number(16, 0))
-                    return text;
-                continue;
-            }
-            if (e >= '0' && e <= '7') {
-                if (!number(8, char16_t(e - '0')))
-                    return text;
-                continue;
-            }
-            if (isLineEnd(e) && i < value.size() && isLineEnd(value[i]) && value[i] != e)
-                ++i;
-            keep = text.size();
-        } else if (c == '"') {
-            ++i;
-            quoted = true;
-            inQuotes = !inQuotes;
-            if (!inQuotes)
-                skipBlanks();
-        } else if (c == ',' && !inQuotes) {
-            return std::nullopt;
-        } else {
-            qsizetype j = i + 1;
-            while (j < value.size() && value[j] != '\\' && value[j] != '"' && value[j] != ',')
-                ++j;
-            text += utf8(value.sliced(i, j - i));
-            i = j;
-        }
+    if (atEnd())
+        return false;
+    const char e = m_value[m_at++];
+    const auto *simple =
+        std::find_if(std::begin(Escapes), std::end(Escapes), [e](const char(&pair)[2]) { return pair[0] == e; });
+    if (simple != std::end(Escapes)) {
+        m_text += QLatin1Char(simple[0][1]);
+        m_keep = m_text.size();
+        return true;
     }
-    while (!quoted && text.size() > keep && (text.back() == u' ' || text.back() == u'\t'))
-        text.chop(1);
-    return text;
+    if (e == 'x' && atEnd())
+        return false;
+    if (e == 'x' && digitOf(m_value[m_at], 16) >= 0)
+        return number(16, 0);
+    if (e >= '0' && e <= '7')
+        return number(8, char16_t(e - '0'));
+    if (isLineEnd(e) && !atEnd() && isLineEnd(m_value[m_at]) && m_value[m_at] != e)
+        ++m_at;
+    m_keep = m_text.size();
+    return true;
+}
+
+// A character code in `base`, its digits while they last (the code wraps at 16
+// bits); whether anything follows it.
+bool ValueReader::number(int base, char16_t code)
+{
+    for (; !atEnd() && digitOf(m_value[m_at], base) >= 0; ++m_at)
+        code = char16_t(code * base + digitOf(m_value[m_at], base));
+    m_text += QChar(code);
+    m_keep = m_text.size();
+    return !atEnd();
+}
+
+// Bytes up to the next escape, quote or comma, as UTF-8.
+void ValueReader::plainRun()
+{
+    qsizetype end = m_at + 1;
+    while (end < m_value.size() && m_value[end] != '\\' && m_value[end] != '"' && m_value[end] != ',')
+        ++end;
+    m_text += m_utf8(m_value.sliced(m_at, end - m_at));
+    m_at = end;
+}
+
+std::optional<QString> unescapedValue(QByteArrayView value)
+{
+    return ValueReader(value).read();
 }
 
 // A value as the program shows it: QSettings' text, or for what QSettings would
@@ -356,61 +392,83 @@ QMap<QString, QString> IniSettingsStore::readAll() const
     return valuesIn(m_files.readOwnConfig(m_path, MaxSettingsBytes).value_or(QByteArray()));
 }
 
+namespace {
+
+// An entry's line with its value replaced, the blanks around the old one kept.
+QByteArray replacedValue(const QByteArray &data, const Line &line, const QByteArray &value)
+{
+    qsizetype from = line.equals + 1;
+    qsizetype to = line.end();
+    while (from < to && (data[from] == ' ' || data[from] == '\t'))
+        ++from;
+    while (to > from && (data[to - 1] == ' ' || data[to - 1] == '\t'))
+        --to;
+    return QByteArray(data).replace(from, to - from, value);
+}
+
+// `entry` on a line of its own after `line`, or at the end of the file.
+QByteArray insertedAfter(const QByteArray &data, const Line &line, const QByteArray &entry)
+{
+    const QByteArray eol = lineEndOf(data);
+    const qsizetype at = afterLine(data, line);
+    return at >= 0 ? QByteArray(data).insert(at, entry + eol) : data + eol + entry + eol;
+}
+
+// A new key's line: where it may go, best first. After the group's last key,
+// then after each of the group's headers, then in a group of its own at the end,
+// then before everything (when a line left open swallows the end of the file).
+QList<QByteArray> placesForNewKey(const QByteArray &data, const Parsed &parsed, const QString &section,
+                                  const QByteArray &header, const QByteArray &entry)
+{
+    QList<QByteArray> places;
+    const Line *lastKey = nullptr;
+    for (const Entry &e : parsed.entries) {
+        if (e.section == section && !data.sliced(e.line.start).startsWith('#')) // a person reads # as a comment
+            lastKey = &e.line;
+    }
+    if (lastKey)
+        places << insertedAfter(data, *lastKey, entry);
+    for (auto s = parsed.sections.crbegin(); s != parsed.sections.crend(); ++s) {
+        if (s->key == section)
+            places << insertedAfter(data, s->header, entry);
+    }
+    const QByteArray eol = lineEndOf(data);
+    const QByteArray group = header + eol + entry + eol;
+    places << data + (data.isEmpty() || isLineEnd(data.back()) ? QByteArray() : eol)
+            + (data.isEmpty() ? QByteArray() : eol) + group;
+    const bool general = parsed.sections.size() == 1 || parsed.sections[1].header.start > parsed.body;
+    places << data.first(parsed.body) + group + (general ? "[General]" + eol : QByteArray()) + data.sliced(parsed.body);
+    return places;
+}
+
+} // namespace
+
 // The key's value is changed in place, or its line added at the end of the group;
 // every other byte, ours or not, is written back as it was.
-QByteArray IniSettingsStore::saved(const QByteArray &bytes, const QString &key, const QString &value) const
+QByteArray IniSettingsStore::withValue(const QByteArray &bytes, const QString &key, const QString &value) const
 {
     valuesIn(bytes); // a file that is not read is not written either
     const Parsed parsed = parse(bytes);
-    const QByteArray &data = bytes;
-    const QByteArray eol = lineEndOf(data);
-    const QString prefix = m_group + u'/';
-    const QByteArray entry = escapedKey(key) + '=' + value.toUtf8();
-    const Entry *last = nullptr; // the line QSettings reads
-    const Line *anchor = nullptr; // the line a new key follows
+    const QString section = m_group + u'/';
+    const QString fullKey = section + key;
+    const Entry *own = nullptr; // the line QSettings reads
     for (const Entry &e : parsed.entries) {
-        if (e.key == prefix + key)
-            last = &e;
-        else if (e.section == prefix && !data.sliced(e.line.start).startsWith('#')) // a person reads # as a comment
-            anchor = &e.line;
+        if (e.key == fullKey)
+            own = &e;
     }
-    // Where the value may go, best first; the first place after which every other
-    // key reads as before, and this one as written, is taken.
-    QList<QByteArray> candidates;
-    const auto insertAfter = [&](const Line &line) {
-        const qsizetype at = afterLine(data, line);
-        candidates << (at >= 0 ? QByteArray(data).insert(at, entry + eol) : data + eol + entry + eol);
-    };
-    if (last) {
-        qsizetype from = last->line.equals + 1;
-        qsizetype to = last->line.end();
-        while (from < to && (data[from] == ' ' || data[from] == '\t'))
-            ++from;
-        while (to > from && (data[to - 1] == ' ' || data[to - 1] == '\t'))
-            --to;
-        candidates << QByteArray(data).replace(from, to - from, value.toUtf8());
-    } else {
-        if (anchor)
-            insertAfter(*anchor);
-        for (auto section = parsed.sections.crbegin(); section != parsed.sections.crend(); ++section) {
-            if (section->key == prefix)
-                insertAfter(section->header);
-        }
-        const QByteArray group = '[' + escapedKey(m_group) + ']' + eol + entry + eol;
-        candidates << data + (data.isEmpty() || isLineEnd(data.back()) ? QByteArray() : eol)
-                + (data.isEmpty() ? QByteArray() : eol) + group;
-        // Before everything, when a line left open swallows the end of the file.
-        const bool general = parsed.sections.size() == 1 || parsed.sections[1].header.start > parsed.body;
-        candidates << data.first(parsed.body) + group + (general ? "[General]" + eol : QByteArray())
-                + data.sliced(parsed.body);
-    }
+    const QList<QByteArray> places = own ? QList<QByteArray>{replacedValue(bytes, own->line, value.toUtf8())}
+                                         : placesForNewKey(bytes, parsed, section, '[' + escapedKey(m_group) + ']',
+                                                           escapedKey(key) + '=' + value.toUtf8());
+    // The first place after which every other key reads as before, and this one
+    // as written, is taken.
     QMap<QString, QByteArray> expected = rawValues(parsed);
-    expected.remove(prefix + key);
+    expected.remove(fullKey);
     const auto readsRight = [&](const QByteArray &candidate) {
         QMap<QString, QByteArray> found = rawValues(parse(candidate));
-        return unescapedValue(found.take(prefix + key)) == value && found == expected;
+        return unescapedValue(found.take(fullKey)) == value && found == expected;
     };
-    for (const QByteArray &candidate : std::as_const(candidates)) {
+    const QByteArray eol = lineEndOf(bytes);
+    for (const QByteArray &candidate : places) {
         // The file ends on a line end where that changes nothing.
         if (!candidate.isEmpty() && !isLineEnd(candidate.back()) && readsRight(candidate + eol))
             return candidate + eol;
@@ -447,7 +505,7 @@ bool IniSettingsStore::saveWaiting()
         const bool done = m_files.updateOwnConfig(m_path, MaxSettingsBytes, [&](const QByteArray &bytes) {
             QByteArray changed = bytes;
             for (auto value = m_waiting.cbegin(); value != m_waiting.cend(); ++value)
-                changed = saved(changed, value.key(), value.value());
+                changed = withValue(changed, value.key(), value.value());
             // A file the next start would refuse is not written.
             if (changed.size() > MaxSettingsBytes)
                 throw Failure(QStringLiteral("The file %1 would be longer than the %2 bytes Ramtidy reads.")

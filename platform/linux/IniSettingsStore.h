@@ -27,7 +27,7 @@ public:
 private:
     // The bytes after a save of `key` in `bytes`; throws Failure when the file
     // cannot be changed so that every other key still reads the same.
-    QByteArray saved(const QByteArray &bytes, const QString &key, const QString &value) const;
+    QByteArray withValue(const QByteArray &bytes, const QString &key, const QString &value) const;
     // The group's values in `bytes`; throws Failure for a file QSettings would
     // read differently depending on the order of its reads.
     QMap<QString, QString> valuesIn(const QByteArray &bytes) const;

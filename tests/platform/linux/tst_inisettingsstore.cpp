@@ -42,7 +42,7 @@ QMap<QString, QVariant> qtValues(const QString &path)
 } // namespace
 
 // The real INI store on real files.
-class TestSettingsStore : public QObject {
+class TestIniSettingsStore : public QObject {
     Q_OBJECT
 
 private slots:
@@ -70,7 +70,7 @@ private:
     QString m_path;
 };
 
-void TestSettingsStore::init()
+void TestIniSettingsStore::init()
 {
     m_dir = std::make_unique<QTemporaryDir>();
     QVERIFY(m_dir->isValid());
@@ -79,7 +79,7 @@ void TestSettingsStore::init()
 
 // Where the program's own store keeps the file (the account's home, taken when HOME
 // is unset, is tested with the log's folder).
-void TestSettingsStore::configHome_data()
+void TestIniSettingsStore::configHome_data()
 {
     // clang-format off
     QTest::addColumn<QString>("configHome");
@@ -91,7 +91,7 @@ void TestSettingsStore::configHome_data()
     // clang-format on
 }
 
-void TestSettingsStore::configHome()
+void TestIniSettingsStore::configHome()
 {
     QFETCH(QString, configHome);
     QFETCH(QString, file);
@@ -103,7 +103,7 @@ void TestSettingsStore::configHome()
     QVERIFY(QFile::exists(m_dir->filePath(file)));
 }
 
-void TestSettingsStore::readOfAbsentKeyCreatesNothing()
+void TestIniSettingsStore::readOfAbsentKeyCreatesNothing()
 {
     IniSettingsStore store(m_path, QStringLiteral("Ramtidy"));
     QCOMPARE(store.read(QStringLiteral("OftenIndex"), QStringLiteral("2")), QStringLiteral("2"));
@@ -115,7 +115,7 @@ void TestSettingsStore::readOfAbsentKeyCreatesNothing()
     QVERIFY(!file.readAll().contains("StartStopState"));
 }
 
-void TestSettingsStore::writeIsOnDiskAtOnce()
+void TestIniSettingsStore::writeIsOnDiskAtOnce()
 {
     IniSettingsStore store(m_path, QStringLiteral("Ramtidy"));
     store.write(QStringLiteral("OftenIndex"), QStringLiteral("11"));
@@ -131,7 +131,7 @@ void TestSettingsStore::writeIsOnDiskAtOnce()
              QStringLiteral("On"));
 }
 
-void TestSettingsStore::lastWriteWins()
+void TestIniSettingsStore::lastWriteWins()
 {
     IniSettingsStore first(m_path, QStringLiteral("Ramtidy"));
     IniSettingsStore second(m_path, QStringLiteral("Ramtidy"));
@@ -141,7 +141,7 @@ void TestSettingsStore::lastWriteWins()
     QCOMPARE(first.read(QStringLiteral("StartStopState"), QString()), QStringLiteral("Off"));
 }
 
-void TestSettingsStore::unwritableStoreFails()
+void TestIniSettingsStore::unwritableStoreFails()
 {
     // A folder that cannot exist: its parent is a plain file (holds for root too).
     QFile blocker(m_dir->filePath(QStringLiteral("Corvane")));
@@ -152,7 +152,7 @@ void TestSettingsStore::unwritableStoreFails()
 }
 
 // What the program reads, beside what QSettings reads wherever QSettings reads plain text.
-void TestSettingsStore::readsAsQSettings_data()
+void TestIniSettingsStore::readsAsQSettings_data()
 {
     // clang-format off
     QTest::addColumn<QByteArray>("file");
@@ -188,7 +188,7 @@ void TestSettingsStore::readsAsQSettings_data()
     // clang-format on
 }
 
-void TestSettingsStore::readsAsQSettings()
+void TestIniSettingsStore::readsAsQSettings()
 {
     QFETCH(QByteArray, file);
     QFETCH(QString, key);
@@ -215,7 +215,7 @@ void TestSettingsStore::readsAsQSettings()
 }
 
 // A save changes one value, or adds one line, and every other key reads the same.
-void TestSettingsStore::saveChangesOneValue_data()
+void TestIniSettingsStore::saveChangesOneValue_data()
 {
     // clang-format off
     QTest::addColumn<QByteArray>("file");
@@ -241,7 +241,7 @@ void TestSettingsStore::saveChangesOneValue_data()
     // clang-format on
 }
 
-void TestSettingsStore::saveChangesOneValue()
+void TestIniSettingsStore::saveChangesOneValue()
 {
     QFETCH(QByteArray, file);
     QFETCH(QString, key);
@@ -265,7 +265,7 @@ void TestSettingsStore::saveChangesOneValue()
 // A save takes away only the copies a killed save left: named after a process that
 // is gone, regular files of the user's. The user's backups stay, also beside a
 // dotfile the file links to.
-void TestSettingsStore::copiesBesideTheFile_data()
+void TestIniSettingsStore::copiesBesideTheFile_data()
 {
     // clang-format off
     QTest::addColumn<QString>("suffix");
@@ -280,7 +280,7 @@ void TestSettingsStore::copiesBesideTheFile_data()
     // clang-format on
 }
 
-void TestSettingsStore::copiesBesideTheFile()
+void TestIniSettingsStore::copiesBesideTheFile()
 {
     QFETCH(QString, suffix);
     QFETCH(bool, linked);
@@ -300,14 +300,14 @@ void TestSettingsStore::copiesBesideTheFile()
 }
 
 // Dotfile links are followed for eight hops, read and written through.
-void TestSettingsStore::linkChain_data()
+void TestIniSettingsStore::linkChain_data()
 {
     QTest::addColumn<int>("links");
     QTest::newRow("8 links") << 8;
     QTest::newRow("9 links: refused") << 9;
 }
 
-void TestSettingsStore::linkChain()
+void TestIniSettingsStore::linkChain()
 {
     QFETCH(int, links);
     QVERIFY(QDir().mkpath(QFileInfo(m_path).path())
@@ -327,7 +327,7 @@ void TestSettingsStore::linkChain()
 }
 
 // Where a link leads is the user's to make (a drive not mounted): nothing is made there.
-void TestSettingsStore::linkToMissingFolder()
+void TestIniSettingsStore::linkToMissingFolder()
 {
     QVERIFY(QDir().mkpath(QFileInfo(m_path).path())
             && QFile::link(m_dir->filePath(QStringLiteral("usb/x.ini")), m_path));
@@ -337,7 +337,7 @@ void TestSettingsStore::linkToMissingFolder()
 }
 
 // Two copies that save different keys at the same moment keep both.
-void TestSettingsStore::twoCopiesKeepBothKeys()
+void TestIniSettingsStore::twoCopiesKeepBothKeys()
 {
     const QString keys[] = {QStringLiteral("OftenIndex"), QStringLiteral("StartStopState")};
     int lost = 0;
@@ -372,7 +372,7 @@ void TestSettingsStore::twoCopiesKeepBothKeys()
 
 // The system calls of one save, the second of a run, and of the read at start. A home
 // that stalls (NFS, FUSE) stalls the window on each of them. A save opens the folder anew.
-void TestSettingsStore::saveCalls()
+void TestIniSettingsStore::saveCalls()
 {
     if (QStandardPaths::findExecutable(QStringLiteral("strace")).isEmpty())
         QSKIP("strace is not installed");
@@ -414,8 +414,8 @@ int main(int argc, char *argv[])
         return 0;
     }
     QCoreApplication app(argc, argv);
-    TestSettingsStore test;
+    TestIniSettingsStore test;
     QTEST_SET_MAIN_SOURCE_PATH
     return QTest::qExec(&test, argc, argv);
 }
-#include "tst_settingsstore.moc"
+#include "tst_inisettingsstore.moc"
