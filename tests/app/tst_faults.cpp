@@ -9,6 +9,7 @@
 #include "platform/linux/ProcMemoryStatus.h"
 #include "platform/linux/TerminationSignals.h"
 #include "support/doubles/FakePlatform.h"
+#include "support/linux/FileFixtures.h"
 #include "ui/Form1.h"
 
 #include <QCheckBox>
@@ -27,9 +28,6 @@
 #include <cstring>
 #include <functional>
 
-#include <fcntl.h>
-#include <sched.h>
-#include <sys/mount.h>
 #include <sys/ptrace.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -37,8 +35,6 @@
 #include <unistd.h>
 
 namespace {
-
-constexpr uid_t Nobody = 65534;
 
 // A row that hangs (an open that blocks, a read without end) fails within seconds,
 // named, instead of running into the harness's time-out.
@@ -51,47 +47,11 @@ void onHang(int)
     ::_exit(3);
 }
 
-QByteArray bytesOf(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
-
-bool writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
-
 mode_t modeOf(const QString &path)
 {
     struct stat info { };
     return ::stat(QFile::encodeName(path).constData(), &info) == 0 ? info.st_mode & 07777 : 0;
 }
-
-// A small file system of our own, unmounted again when the case ends.
-class Mount {
-public:
-    // A tmpfs, or with `bound` that file put in the place of the file at `at`.
-    explicit Mount(const QString &at, const char *options, const QString &bound = {})
-        : m_at(QFile::encodeName(at))
-    {
-        m_ok = bound.isEmpty()
-            ? ::mount("tmpfs", m_at.constData(), "tmpfs", 0, options) == 0
-            : ::mount(QFile::encodeName(bound).constData(), m_at.constData(), nullptr, MS_BIND, nullptr) == 0;
-    }
-    ~Mount()
-    {
-        if (m_ok)
-            ::umount2(m_at.constData(), MNT_DETACH);
-    }
-    bool ok() const { return m_ok; }
-    bool makeReadOnly() { return ::mount("tmpfs", m_at.constData(), "tmpfs", MS_REMOUNT | MS_RDONLY, nullptr) == 0; }
-
-private:
-    QByteArray m_at;
-    bool m_ok = false;
-};
 
 // The window on a store over `path`, loaded: the boxes of start-up and of a tick of
 // "Minimized" after it, and whether the tick was stored.
@@ -194,10 +154,7 @@ private slots:
     void interleavedSaves();
     void hostileMeminfo_data();
     void hostileMeminfo();
-    void autostartLinkToAnothersFile();
-    void anotherUsersProgramFile();
     void latin1ProgramFolder();
-    void sealedMemoryFile();
     void escapedFailure();
 
 private:
@@ -225,13 +182,8 @@ void TestFaults::init()
     m_dir = std::make_unique<QTemporaryDir>();
     QVERIFY(m_dir->isValid());
     m_log = m_dir->filePath(QStringLiteral("Ramtidy.txt"));
-    m_victim = m_dir->filePath(QStringLiteral("victim.txt"));
-    QVERIFY(writeFile(m_victim, "someone else's secret\n"));
-    QCOMPARE(::chmod(QFile::encodeName(m_victim).constData(), 0444), 0);
-    // Root's own file would be the user's. In a user namespace only the files of the
-    // real root, seen as the overflow user's, are another user's.
-    if (::chown(QFile::encodeName(m_victim).constData(), Nobody, Nobody) != 0)
-        m_victim = QStringLiteral("/etc/passwd");
+    m_victim = plantAnotherUsersFile(m_dir->filePath(QStringLiteral("victim.txt")));
+    QVERIFY(!m_victim.isEmpty());
     m_victimBytes = bytesOf(m_victim);
     m_victimMode = modeOf(m_victim);
     m_platform = std::make_unique<FakePlatform>();
@@ -589,30 +541,6 @@ void TestFaults::hostileMeminfo()
     QCOMPARE(bytesOf(m_victim), m_victimBytes);
 }
 
-void TestFaults::autostartLinkToAnothersFile()
-{
-    QVERIFY(QFile::link(m_victim, m_log)); // as ramtidy.desktop, replaced whole
-    QVERIFY_THROWS_EXCEPTION(Failure, m_platform->files.replace(m_log, "[Desktop Entry]\n"));
-    QCOMPARE(bytesOf(m_victim), m_victimBytes);
-}
-
-// A skin, cursor or entry of another user, not root's as an installed program's
-// files are: refused for its owner, not for the mount under it.
-void TestFaults::anotherUsersProgramFile()
-{
-    QVERIFY(writeFile(m_log, {}));
-    Mount theirs(m_log, nullptr, m_victim);
-    QVERIFY(theirs.ok());
-    QVERIFY_THROWS_EXCEPTION(Failure, m_platform->files.readProgramFile(m_log, 1 << 20));
-    try {
-        m_platform->files.replace(m_log, {});
-        QFAIL("replaced");
-    } catch (const Failure &e) {
-        QVERIFY2(QByteArray(e.what()).contains("another user"), e.what());
-    }
-    QCOMPARE(bytesOf(m_victim), m_victimBytes);
-}
-
 void TestFaults::latin1ProgramFolder()
 {
     const QByteArray scratch = QFile::encodeName(m_dir->path());
@@ -628,16 +556,6 @@ void TestFaults::latin1ProgramFolder()
     m_form->findChild<QCheckBox *>(QStringLiteral("Check4"))->setChecked(true); // no entry can name the path
     QCOMPARE(m_platform->msgBox.shown.size(), 1);
     QVERIFY(!m_platform->settings.values.contains(QStringLiteral("Windows Startup"))); // a refused tick stores nothing
-    QCOMPARE(bytesOf(m_victim), m_victimBytes);
-}
-
-// The checked copy in memory cannot be cut or written to.
-void TestFaults::sealedMemoryFile()
-{
-    const QByteArray path = QFile::encodeName(m_platform->files.memoryFile("checked"));
-    const int fd = ::open(path, O_WRONLY | O_TRUNC);
-    QVERIFY(fd < 0 || (::write(fd, "x", 1) < 0 && ::close(fd) == 0));
-    QCOMPARE(bytesOf(QFile::decodeName(path)), QByteArray("checked"));
     QCOMPARE(bytesOf(m_victim), m_victimBytes);
 }
 
@@ -665,13 +583,7 @@ int main(int argc, char *argv[])
             store.write(QStringLiteral("OftenIndex"), QString::fromUtf8(argv[3]));
         ::_exit(store.flush(std::chrono::seconds(5)) ? 0 : 1);
     }
-    if (::geteuid() != 0) { // before any thread starts
-        const QByteArray uid = QByteArray::number(::geteuid()), gid = QByteArray::number(::getegid());
-        if (::unshare(CLONE_NEWUSER | CLONE_NEWNS) != 0 || !writeFile(QStringLiteral("/proc/self/setgroups"), "deny")
-            || !writeFile(QStringLiteral("/proc/self/uid_map"), "0 " + uid + " 1")
-            || !writeFile(QStringLiteral("/proc/self/gid_map"), "0 " + gid + " 1"))
-            qFatal("No user namespace of our own: %s", std::strerror(errno));
-    }
+    becomeNamespaceRoot(); // before any thread starts
     GuardedApplication app(argc, argv);
     app.setAttribute(Qt::AA_Use96Dpi, true);
     TestFaults test;

@@ -1,6 +1,5 @@
 #include "app/Globals.h"
 #include "memory/IntervalSave.h"
-#include "platform/Failure.h"
 #include "platform/linux/PosixFileSystem.h"
 #include "support/doubles/FakePlatform.h"
 
@@ -9,9 +8,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 class TestHistoryLog : public QObject {
     Q_OBJECT
@@ -22,8 +19,6 @@ private slots:
     void logPath();
     void stateFolderIsPrivate();
     void appendsWholeLines();
-    void refusesUnsafeTargets_data();
-    void refusesUnsafeTargets();
     void freeIsOneQueryAndOneLine();
     void failedFreeReportsStep106();
 
@@ -109,68 +104,6 @@ void TestHistoryLog::appendsWholeLines()
     struct stat info { };
     QCOMPARE(::stat(QFile::encodeName(m_log).constData(), &info), 0);
     QCOMPARE(info.st_mode & 0777, 0600u);
-}
-
-void TestHistoryLog::refusesUnsafeTargets_data()
-{
-    QTest::addColumn<QString>("kind");
-    QTest::newRow("link to a file") << "link";
-    QTest::newRow("dangling link") << "dangling";
-    QTest::newRow("directory named Ramtidy.txt") << "directory";
-    QTest::newRow("FIFO without a reader") << "fifo";
-    QTest::newRow("FIFO with a reader") << "fifo with reader";
-    QTest::newRow("folder missing") << "missing";
-    QTest::newRow("folder is a file") << "notdir";
-    QTest::newRow("read-only folder") << "readonly";
-}
-
-void TestHistoryLog::refusesUnsafeTargets()
-{
-    QFETCH(QString, kind);
-    const QString victim = m_dir->filePath(QStringLiteral("victim.txt"));
-    QString path = m_log;
-    QFile reader;
-    if (kind == "link" || kind == "dangling") {
-        if (kind == "link") {
-            QFile file(victim);
-            QVERIFY(file.open(QIODevice::WriteOnly));
-            file.write("precious\n");
-        }
-        QVERIFY(QFile::link(victim, m_log));
-    } else if (kind == "directory") {
-        QVERIFY(QDir().mkdir(m_log));
-    } else if (kind.startsWith("fifo")) {
-        QCOMPARE(::mkfifo(QFile::encodeName(m_log).constData(), 0600), 0);
-        if (kind == "fifo with reader") // the open succeeds: only the file-type check refuses
-            QVERIFY(reader.open(::open(QFile::encodeName(m_log).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC),
-                                QIODevice::ReadOnly, QFileDevice::AutoCloseHandle));
-    } else if (kind == "missing") {
-        path = m_dir->filePath(QStringLiteral("gone/Ramtidy.txt"));
-    } else if (kind == "readonly") {
-        if (::geteuid() == 0)
-            QSKIP("root writes into read-only folders");
-        const QString folder = m_dir->filePath(QStringLiteral("locked"));
-        QVERIFY(QDir().mkdir(folder));
-        QVERIFY(QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::ExeOwner));
-        path = folder + QStringLiteral("/Ramtidy.txt");
-    } else if (kind == "notdir") {
-        QFile file(m_dir->filePath(QStringLiteral("plain")));
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        path = m_dir->filePath(QStringLiteral("plain/Ramtidy.txt"));
-    }
-    try {
-        IntervalSave::AppendHistoryLine(m_files, path, QStringLiteral("line"));
-        QFAIL("the line was written");
-    } catch (const Failure &failure) {
-        QVERIFY2(QString::fromUtf8(failure.what()).contains(path), failure.what());
-        // Refused as a link, not because the file it names is missing.
-        if (kind == "link" || kind == "dangling")
-            QVERIFY2(QByteArray(failure.what()).contains("symbolic link"), failure.what());
-    }
-    if (kind == "link")
-        QCOMPARE(contents(victim), QByteArray("precious\n"));
-    if (kind == "dangling")
-        QVERIFY(!QFile::exists(victim));
 }
 
 void TestHistoryLog::freeIsOneQueryAndOneLine()
