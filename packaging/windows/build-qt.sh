@@ -10,8 +10,7 @@ toolchain="$here/mingw-w64-x86_64.cmake"
 version=$(dpkg-query -W -f='${Version}' qt6-base-dev)
 options=(-release -shared -nomake examples -nomake tests -no-pch
   -no-feature-sql -no-feature-network -no-dbus -no-feature-printsupport
-  -no-feature-concurrent -no-feature-xml -no-feature-tabletevent
-  -no-feature-jpeg -no-feature-gif -no-feature-direct2d)
+  -no-feature-concurrent -no-feature-xml -no-feature-tabletevent)
 key=$(printf '%s\n' "$version" "${options[@]}" "$(sha256sum "$toolchain" | cut -c1-16)" |
   sha256sum | cut -c1-12)
 cache="${RAMTIDY_QT_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/ramtidy/qt-windows}"
