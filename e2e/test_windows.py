@@ -110,12 +110,12 @@ class OnWine(unittest.TestCase):
 
             # Start at logon: the Run value, and gone again.
             click(CHECK4)
-            wait_until(lambda: self.reg(RUN, "ramtidy.exe") == PROGRAM, 20, "the Run value")
+            wait_until(lambda: self.reg(RUN, "ramtidy.exe") == f'"{PROGRAM}"', 20, "the Run value")
             self.assertEqual(self.reg(SETTINGS, "Windows Startup"), "On")
             click(CHECK4)
             wait_until(lambda: self.reg(RUN, "ramtidy.exe") is None, 20, "the Run value to go")
             click(CHECK4)  # left ticked, for the uninstaller to take away
-            wait_until(lambda: self.reg(RUN, "ramtidy.exe") == PROGRAM, 20, "the Run value")
+            wait_until(lambda: self.reg(RUN, "ramtidy.exe") == f'"{PROGRAM}"', 20, "the Run value")
 
             # Minimized, the window hides, its icon left in the tray. (Bringing it back with a
             # click on the icon is left to tst_minimizetotray: Wine's docked icon window often
@@ -130,7 +130,7 @@ class OnWine(unittest.TestCase):
             # asks, and a silent one gives up.
             subprocess.run(["wine", UNINSTALLER, "/S", r"_?=C:\Program Files\Ramtidy"], env=self.env, timeout=120)
             self.assertEqual(sorted(os.listdir(folder)), sorted(installed + ["x"]))
-            self.assertEqual(self.reg(RUN, "ramtidy.exe"), PROGRAM)
+            self.assertEqual(self.reg(RUN, "ramtidy.exe"), f'"{PROGRAM}"')
 
             # Uninstalled: the program, its files, its Start menu entry and its Run value go;
             # the user's choices and skin stay.

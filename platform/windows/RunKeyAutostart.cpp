@@ -47,14 +47,16 @@ RunKeyAutostart::RunKeyAutostart(QString runKey, HKEY machine, HKEY user)
 
 void RunKeyAutostart::writeEntry(const QString &name, const QString &executable)
 {
+    // Quoted: unquoted, "C:\Program Files\..." would first start a C:\Program.exe.
+    const QString data = executable.contains(u' ') ? u'"' + executable + u'"' : executable;
     HKEY root = m_machine;
     try {
-        RegistryKey::create(m_machine, m_runKey, KEY_SET_VALUE).setText(name, executable);
+        RegistryKey::create(m_machine, m_runKey, KEY_SET_VALUE).setText(name, data);
     } catch (const Failure &) {
         // A standard user may not write the machine's key; their own starts it
         // for them alone, which is what they asked for.
         root = m_user;
-        RegistryKey::create(m_user, m_runKey, KEY_SET_VALUE).setText(name, executable);
+        RegistryKey::create(m_user, m_runKey, KEY_SET_VALUE).setText(name, data);
     }
     approve(root, name);
 }

@@ -96,7 +96,7 @@ void TestRunKeyAutostart::tickAndUntick()
     QCOMPARE(entries.startsAtLogon(Name, Exe), shownBefore);
     entries.writeEntry(Name, Exe);
     QVERIFY(entries.startsAtLogon(Name, Exe));
-    QCOMPARE(regData(QLatin1String(locked ? "HKEY_CURRENT_USER" : "HKEY_LOCAL_MACHINE")), Exe);
+    QCOMPARE(regData(QLatin1String(locked ? "HKEY_CURRENT_USER" : "HKEY_LOCAL_MACHINE")), u'"' + Exe + u'"');
     entries.removeEntry(Name);
     QVERIFY(!entries.startsAtLogon(Name, Exe));
     QCOMPARE(regData(QStringLiteral("HKEY_LOCAL_MACHINE")) + regData(QStringLiteral("HKEY_CURRENT_USER")), QString());

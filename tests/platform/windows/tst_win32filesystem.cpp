@@ -6,6 +6,10 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <functional>
+
+#include <windows.h>
+
 // The file rule on Wine's real files. The links are made by the host beforehand
 // (RAMTIDY_LINKS), as a user's own would be: Wine shows them as ordinary names,
 // and only where a file really is gives them away.
@@ -80,6 +84,14 @@ void TestWin32FileSystem::wholeFiles()
     QVERIFY(failureOf([&] { files.readProgramFile(file, 9); }).contains(QLatin1String("larger than 9 bytes")));
     QCOMPARE(QDir(scratch.path()).entryList(QDir::Files), QStringList{QStringLiteral("o.cjs")}); // no copy left
     QVERIFY(failureOf([&] { files.readProgramFile(scratch.path(), 10); }).contains(QLatin1String("not a regular")));
+    // Held open by a program that shares it with no one: each is told, naming the file, which stays as it was.
+    const HANDLE held = CreateFileW(reinterpret_cast<const wchar_t *>(QDir::toNativeSeparators(file).utf16()),
+                                    GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    QVERIFY(held != INVALID_HANDLE_VALUE);
+    QVERIFY(failureOf([&] { files.append(file, "x\r\n"); }).contains(QLatin1String("another program")));
+    QVERIFY(failureOf([&] { files.readProgramFile(file, 10); }).contains(QLatin1String("o.cjs")));
+    CloseHandle(held);
+    QCOMPARE(files.readProgramFile(file, 10), QByteArray(10, 'b'));
     QFile sealed(files.memoryFile("picture"));
     QVERIFY(sealed.open(QIODevice::ReadOnly));
     QCOMPARE(sealed.readAll(), QByteArray("picture"));
