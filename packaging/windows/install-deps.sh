@@ -11,7 +11,7 @@ packages=(
   # the installer
   nsis
   # running and testing under Wine, on a private X server with a tray host
-  wine wine64 fonts-liberation2 xvfb xauth openbox trayer xdotool x11-utils imagemagick python3 python3-xlib
+  wine wine64 fonts-liberation2 xvfb xauth openbox trayer tint2 xdotool x11-utils imagemagick python3 python3-xlib
 )
 
 exec bash "$(dirname "$0")/../install-deps.sh" "${packages[@]}"
