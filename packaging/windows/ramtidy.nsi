@@ -83,9 +83,8 @@ SectionEnd
 Section "Uninstall"
   ; A running program cannot be deleted: the user is asked to quit it first.
   retry:
-  ClearErrors
   Delete "$INSTDIR\ramtidy.exe"
-  ${If} ${Errors}
+  ${If} ${FileExists} "$INSTDIR\ramtidy.exe"
     MessageBox MB_RETRYCANCEL|MB_ICONEXCLAMATION \
       "Ramtidy is running. Quit it from its icon in the notification area, then choose Retry." \
       /SD IDCANCEL IDRETRY retry
