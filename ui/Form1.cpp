@@ -408,8 +408,9 @@ void Form1::applyColours()
     const QPalette desktop = everyRoleSet(scheme);
     setPalette(whiteLook(desktop));
     // The list keeps the desktop's window colours.
-    m_listView1->setPalette(readable(desktop));
-    m_listView1->header()->setPalette(readableHeader(m_listView1->header(), readable(desktop)));
+    const QPalette list = readable(desktop);
+    m_listView1->setPalette(list);
+    m_listView1->header()->setPalette(readableHeader(m_listView1->header(), list));
     if (m_skinBackground) {
         // The skin's own colours go over ours again, then its background.
         setStyleSheet(styleSheet());

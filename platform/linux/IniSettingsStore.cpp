@@ -407,9 +407,8 @@ QByteArray replacedValue(const QByteArray &data, const Line &line, const QByteAr
 }
 
 // `entry` on a line of its own after `line`, or at the end of the file.
-QByteArray insertedAfter(const QByteArray &data, const Line &line, const QByteArray &entry)
+QByteArray insertedAfter(const QByteArray &data, const Line &line, const QByteArray &entry, const QByteArray &eol)
 {
-    const QByteArray eol = lineEndOf(data);
     const qsizetype at = afterLine(data, line);
     return at >= 0 ? QByteArray(data).insert(at, entry + eol) : data + eol + entry + eol;
 }
@@ -420,6 +419,7 @@ QByteArray insertedAfter(const QByteArray &data, const Line &line, const QByteAr
 QList<QByteArray> placesForNewKey(const QByteArray &data, const Parsed &parsed, const QString &section,
                                   const QByteArray &header, const QByteArray &entry)
 {
+    const QByteArray eol = lineEndOf(data);
     QList<QByteArray> places;
     const Line *lastKey = nullptr;
     for (const Entry &e : parsed.entries) {
@@ -427,12 +427,11 @@ QList<QByteArray> placesForNewKey(const QByteArray &data, const Parsed &parsed, 
             lastKey = &e.line;
     }
     if (lastKey)
-        places << insertedAfter(data, *lastKey, entry);
+        places << insertedAfter(data, *lastKey, entry, eol);
     for (auto s = parsed.sections.crbegin(); s != parsed.sections.crend(); ++s) {
         if (s->key == section)
-            places << insertedAfter(data, s->header, entry);
+            places << insertedAfter(data, s->header, entry, eol);
     }
-    const QByteArray eol = lineEndOf(data);
     const QByteArray group = header + eol + entry + eol;
     places << data + (data.isEmpty() || isLineEnd(data.back()) ? QByteArray() : eol)
             + (data.isEmpty() ? QByteArray() : eol) + group;
