@@ -52,7 +52,7 @@ test-passes:
 	@$(MAKE) --no-print-directory test-fuzz
 
 # ramtidy.exe with the DLLs it needs in $(WINDOWS_BUILD)/dist. The first run builds Qt for
-# Windows from Debian's source into ~/.cache/ramtidy (about 40 minutes); later runs reuse it.
+# Windows from Debian's source into ~/.cache/ramtidy (about 20 minutes); later runs reuse it.
 windows:
 	@bash packaging/windows/build.sh $(WINDOWS_BUILD)
 

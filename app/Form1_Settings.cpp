@@ -41,10 +41,8 @@ QMap<QString, QString> Form1::readSettingsAtStart()
     } catch (const std::exception &e) {
         // Start-up's own save meets the same file; the user hears of it here.
         m_settingsFailureTold = QString::fromUtf8(e.what());
-        throw Failure(m_settingsFailureTold
-                      + QStringLiteral(" Ramtidy has started with its default choices and leaves that file as it is. "
-                                       "To keep your choices, move the file out of the way or make it a file of "
-                                       "your own, then start Ramtidy again."));
+        throw Failure(m_settingsFailureTold + QStringLiteral(" Ramtidy has started with its default choices and ")
+                      + m_platform.settings.leftAsItIs());
     }
 }
 

@@ -28,6 +28,11 @@ public:
         return true;
     }
 
+    // How the user is told, after a failed read, that the store is left as it is and
+    // how to keep their choices: the end of "Ramtidy has started with its default
+    // choices and …".
+    virtual QString leftAsItIs() const = 0;
+
     // The stored value, or `fallback` when the key is absent.
     QString read(const QString &key, const QString &fallback) const { return readAll().value(key, fallback); }
 };

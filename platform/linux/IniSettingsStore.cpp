@@ -392,6 +392,12 @@ QMap<QString, QString> IniSettingsStore::readAll() const
     return valuesIn(m_files.readOwnConfig(m_path, MaxSettingsBytes).value_or(QByteArray()));
 }
 
+QString IniSettingsStore::leftAsItIs() const
+{
+    return QStringLiteral("leaves that file as it is. To keep your choices, move the file out of the way or make it a "
+                          "file of your own, then start Ramtidy again.");
+}
+
 namespace {
 
 // An entry's line with its value replaced, the blanks around the old one kept.

@@ -16,6 +16,7 @@ public:
 
     QMap<QString, QString> readAll() const override;
     void write(const QString &key, const QString &value) override;
+    QString leftAsItIs() const override;
     QStringList waitingKeys() const override { return m_waiting.keys(); }
     bool flush(std::chrono::milliseconds patience) override;
 

@@ -76,7 +76,7 @@ void RegistryKey::fail(const char *what, LSTATUS status) const
                       .arg(QLatin1String(what), m_name, Win32Error::text(status)));
 }
 
-QStringList RegistryKey::valueNames() const
+QList<RegistryKey::Value> RegistryKey::values() const
 {
     DWORD count = 0;
     DWORD longest = 0;
@@ -84,20 +84,20 @@ QStringList RegistryKey::valueNames() const
                                       nullptr, nullptr, nullptr);
     if (status != ERROR_SUCCESS)
         fail("read", status);
-    QStringList names;
+    QList<Value> values;
     std::vector<wchar_t> buffer(longest + 1);
     for (DWORD index = 0; index < count; ++index) {
         DWORD length = DWORD(buffer.size());
-        DWORD type = 0;
-        status = RegEnumValueW(m_key, index, buffer.data(), &length, nullptr, &type, nullptr, nullptr);
+        Value value{{}, REG_NONE, 0};
+        status = RegEnumValueW(m_key, index, buffer.data(), &length, nullptr, &value.type, nullptr, &value.bytes);
         if (status == ERROR_NO_MORE_ITEMS)
             break;
         if (status != ERROR_SUCCESS)
             fail("read", status);
-        if (type == REG_SZ || type == REG_EXPAND_SZ)
-            names.append(QString::fromWCharArray(buffer.data(), length));
+        value.name = QString::fromWCharArray(buffer.data(), length);
+        values.append(value);
     }
-    return names;
+    return values;
 }
 
 // Read in one call with the size asked first; a value that grows in between is

@@ -1,8 +1,8 @@
 #pragma once
 
 #include <QByteArray>
+#include <QList>
 #include <QString>
-#include <QStringList>
 
 #include <optional>
 
@@ -23,8 +23,13 @@ public:
     RegistryKey &operator=(RegistryKey &&) = delete;
     ~RegistryKey();
 
-    // The names of the string values, in the order the key lists them.
-    QStringList valueNames() const;
+    struct Value {
+        QString name;
+        DWORD type;
+        DWORD bytes;
+    };
+    // Every value, of any type, in the order the key lists them.
+    QList<Value> values() const;
     // The text of a string value; nothing when the value is missing or holds no text.
     std::optional<QString> text(const QString &valueName) const;
     // The bytes of a binary value; nothing when it is missing or not binary.

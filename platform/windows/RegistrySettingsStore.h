@@ -14,6 +14,7 @@ public:
 
     QMap<QString, QString> readAll() const override;
     void write(const QString &key, const QString &value) override;
+    QString leftAsItIs() const override;
 
 private:
     HKEY__ *m_root;

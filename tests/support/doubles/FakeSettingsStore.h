@@ -15,6 +15,7 @@ public:
         values.insert(key, value);
         ++writes;
     }
+    QString leftAsItIs() const override { return QStringLiteral("leaves it as it is."); }
 
     QMap<QString, QString> values;
     int writes = 0;
