@@ -138,7 +138,8 @@ class Autostart(unittest.TestCase):
             program = shutil.copy2(BINARY, session.scratch)
             pathlib.Path(session.config_dirs, "autostart", "ramtidy.desktop").write_text(  # as root
                 f'[Desktop Entry]\nType=Application\nName=Ramtidy\nExec="{program}"\n')
-            subprocess.run(["chown", "-hR", f"{USER}:{USER}", session.home, session.env["XDG_RUNTIME_DIR"]], check=True)
+            for folder in (session.home, session.env["XDG_RUNTIME_DIR"]):
+                shutil.chown(folder, USER, USER)
             session.spawn("ramtidy", AS_USER + [program], env=dict(session.env, TEMP=session.home))
             entry = pathlib.Path(session.home, ".config", "autostart", "ramtidy.desktop")
             wid = session.find_window()
@@ -163,7 +164,7 @@ class Autostart(unittest.TestCase):
                 ("home-manager", store, entry, None)]
             for name, folder, text, dirs in cases:
                 with self.subTest(name):
-                    session.new_home()
+                    shutil.rmtree(session.home)
                     for path in (autostart, store, pathlib.Path(session.config_dirs, "autostart")):
                         shutil.rmtree(path, ignore_errors=True)
                         path.mkdir(parents=True)

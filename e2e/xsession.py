@@ -6,7 +6,6 @@ Every process it starts is stopped again by PID, each within a bounded time.
 import ctypes
 import ctypes.util
 import os
-import pathlib
 import shutil
 import signal
 import subprocess
@@ -63,6 +62,7 @@ class XSession:
         self.scratch = tempfile.mkdtemp(prefix="ramtidy-e2e-")
         self.display = free_display()
         self.home = os.path.join(self.scratch, "home")
+        os.makedirs(self.home)
         runtime = os.path.join(self.scratch, "runtime")
         os.makedirs(runtime, mode=0o700)
         self.env = dict(os.environ)
@@ -72,21 +72,16 @@ class XSession:
         # Machine-wide autostart entries go to a scratch folder, never to /etc/xdg.
         self.config_dirs = os.path.join(self.scratch, "xdg")
         os.makedirs(os.path.join(self.config_dirs, "autostart"))
-        self.env.update(DISPLAY=self.display, HOME=self.home, XDG_RUNTIME_DIR=runtime,
-                        XDG_CONFIG_DIRS=self.config_dirs)
-        self.new_home()
-
-    def new_home(self):
-        """An empty home with a default web browser, as a desktop has: about one start in a hundred
-        opens the home page, and with no browser an error box would cover the window."""
-        shutil.rmtree(self.home, ignore_errors=True)
-        applications = pathlib.Path(self.home, ".local/share/applications")
-        applications.mkdir(parents=True)
-        (applications / "browser.desktop").write_text("[Desktop Entry]\nType=Application\nName=Browser\n"
-                                                      "Exec=true %u\nMimeType=x-scheme-handler/https;\n")
-        pathlib.Path(self.home, ".config").mkdir()
-        pathlib.Path(self.home, ".config/mimeapps.list").write_text(
-            "[Default Applications]\nx-scheme-handler/https=browser.desktop\n")
+        # A default web browser, as a desktop has: about one start in a hundred opens the home page,
+        # and with none an error box would cover the window.
+        data = os.path.join(self.scratch, "data")
+        os.makedirs(os.path.join(data, "applications"))
+        with open(os.path.join(data, "applications", "browser.desktop"), "w") as f:
+            f.write("[Desktop Entry]\nType=Application\nName=B\nExec=true %u\nMimeType=x-scheme-handler/https;\n")
+        with open(os.path.join(self.config_dirs, "mimeapps.list"), "w") as f:
+            f.write("[Default Applications]\nx-scheme-handler/https=browser.desktop\n")
+        self.env.update(DISPLAY=self.display, HOME=self.home, XDG_RUNTIME_DIR=runtime, XDG_CONFIG_DIRS=self.config_dirs,
+                        XDG_DATA_DIRS=data + ":" + os.environ.get("XDG_DATA_DIRS", "/usr/local/share:/usr/share"))
 
     # -- lifetime ---------------------------------------------------------
 

@@ -32,9 +32,10 @@ QString typeName(DWORD type)
 // file is only while every line of it reads: a value that is not is named, and
 // neither read nor written over, nor are the others, which the start would
 // otherwise overwrite with defaults.
-void checkValues(const RegistryKey &key)
+QList<RegistryKey::Value> checkedValues(const RegistryKey &key)
 {
-    for (const RegistryKey::Value &value : key.values()) {
+    const QList<RegistryKey::Value> values = key.values();
+    for (const RegistryKey::Value &value : values) {
         if (value.type != REG_SZ && value.type != REG_EXPAND_SZ)
             throw Failure(QStringLiteral("The registry key %1 was not used: its value \"%2\" holds %3 data, where "
                                          "Ramtidy keeps text.")
@@ -45,6 +46,7 @@ void checkValues(const RegistryKey &key)
                               .arg(key.name(), value.name)
                               .arg(MaxValueBytes));
     }
+    return values;
 }
 
 } // namespace
@@ -61,8 +63,7 @@ QMap<QString, QString> RegistrySettingsStore::readAll() const
     const std::optional<RegistryKey> key = RegistryKey::open(m_root, m_path, KEY_READ);
     if (!key)
         return values;
-    checkValues(*key);
-    for (const RegistryKey::Value &value : key->values()) {
+    for (const RegistryKey::Value &value : checkedValues(*key)) {
         if (const std::optional<QString> text = key->text(value.name))
             values.insert(value.name, *text);
     }
@@ -74,7 +75,7 @@ QMap<QString, QString> RegistrySettingsStore::readAll() const
 void RegistrySettingsStore::write(const QString &key, const QString &value)
 {
     RegistryKey stored = RegistryKey::create(m_root, m_path, KEY_QUERY_VALUE | KEY_SET_VALUE);
-    checkValues(stored);
+    checkedValues(stored);
     stored.setText(key, value);
 }
 
